@@ -1,0 +1,21 @@
+# Installs the Debian packages a step needs, only those missing, so the commands work on a
+# fresh Debian 12 machine as root (or through sudo) and cost nothing when all is there.
+
+tapisto_packages_build=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev zlib1g-dev
+  libgtest-dev libbenchmark-dev)
+
+tapisto_install_packages() {
+  local group=$1 missing=() pkg
+  local -n wanted="tapisto_packages_${group}"
+  for pkg in "${wanted[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "== installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}"
+}

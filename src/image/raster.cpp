@@ -1,0 +1,124 @@
+#include "image/raster.h"
+
+#include <algorithm>
+#include <string>
+
+#include "base/error.h"
+#include "image/limits.h"
+
+namespace tapisto {
+
+Raster::Raster(int width, int height, Colour fill) {
+  SetFillColour(fill);
+  SetSize(width, height);
+}
+
+void Raster::SetWidth(int width) { SetSize(width, height_); }
+void Raster::SetHeight(int height) { SetSize(width_, height); }
+
+void Raster::SetSize(int width, int height) {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  if (width == width_ && height == height_) return;
+  const ImageLimits limits;
+  if (width > limits.maxWidth || height > limits.maxHeight ||
+      std::int64_t{width} * height > limits.maxPixels) {
+    throw RasterError("raster size " + std::to_string(width) + " x " + std::to_string(height) +
+                      " exceeds the limit of 32768 x 32768 and 2^28 pixels");
+  }
+  Resize(width, height);
+}
+
+void Raster::Resize(int width, int height) {
+  const auto w = static_cast<std::size_t>(width);
+  const auto h = static_cast<std::size_t>(height);
+  if (width == width_ && height <= height_) {
+    // Same width: the rows that stay keep their place in memory.
+    pixels_.resize(w * h);
+  } else if (width == width_) {
+    pixels_.resize(w * h, fill_);
+  } else {
+    std::vector<Colour> next(w * h, fill_);
+    const auto keepW = static_cast<std::size_t>(std::min(width, width_));
+    const int keepH = std::min(height, height_);
+    for (int y = 0; y < keepH; ++y) {
+      const Colour* from = Row(y);
+      std::copy(from, from + keepW, next.data() + static_cast<std::size_t>(y) * w);
+    }
+    pixels_.swap(next);
+  }
+  width_ = width;
+  height_ = height;
+}
+
+void Raster::FillRect(Rect r) {
+  const int left = std::max(r.left, 0);
+  const int top = std::max(r.top, 0);
+  const int right = std::min(r.right, width_);
+  const int bottom = std::min(r.bottom, height_);
+  if (left >= right || top >= bottom) return;
+  for (int y = top; y < bottom; ++y) std::fill(Row(y) + left, Row(y) + right, fill_);
+}
+
+void BitBlt(Raster& dst, int dx, int dy, int w, int h, const Raster& src, int sx, int sy) {
+  // Clip in 64 bits so that far-off offsets cannot overflow.
+  std::int64_t x0 = 0, y0 = 0, x1 = w, y1 = h;
+  x0 = std::max({x0, std::int64_t{0} - dx, std::int64_t{0} - sx});
+  y0 = std::max({y0, std::int64_t{0} - dy, std::int64_t{0} - sy});
+  x1 = std::min({x1, std::int64_t{dst.Width()} - dx, std::int64_t{src.Width()} - sx});
+  y1 = std::min({y1, std::int64_t{dst.Height()} - dy, std::int64_t{src.Height()} - sy});
+  if (x0 >= x1 || y0 >= y1) return;
+  const auto count = static_cast<std::size_t>(x1 - x0);
+  for (std::int64_t y = y0; y < y1; ++y) {
+    const Colour* from = src.Row(static_cast<int>(sy + y)) + (sx + x0);
+    Colour* to = dst.Row(static_cast<int>(dy + y)) + (dx + x0);
+    std::copy(from, from + count, to);
+  }
+}
+
+namespace {
+// One axis of a stretching copy: the destination span [first, first + count) and whether it is
+// mirrored. A reversed pair (end < start) covers end+1 .. start.
+struct Span {
+  std::int64_t first;
+  std::int64_t count;
+  bool mirrored;
+};
+Span SpanOf(int start, int end) {
+  if (end >= start) return {start, std::int64_t{end} - start, false};
+  return {std::int64_t{end} + 1, std::int64_t{start} - end, true};
+}
+}  // namespace
+
+void CopyRect(Raster& dst, Rect dstRect, const Raster& src, Rect srcRect) {
+  const Span dx = SpanOf(dstRect.left, dstRect.right);
+  const Span dy = SpanOf(dstRect.top, dstRect.bottom);
+  const Span sx = SpanOf(srcRect.left, srcRect.right);
+  const Span sy = SpanOf(srcRect.top, srcRect.bottom);
+  if (dx.count == 0 || dy.count == 0 || sx.count == 0 || sy.count == 0) return;
+  const bool mirrorX = dx.mirrored != sx.mirrored;
+  const bool mirrorY = dy.mirrored != sy.mirrored;
+  // The destination rows and columns that lie inside dst.
+  const std::int64_t i0 = std::max<std::int64_t>(0, -dx.first);
+  const std::int64_t i1 = std::min<std::int64_t>(dx.count, dst.Width() - dx.first);
+  const std::int64_t j0 = std::max<std::int64_t>(0, -dy.first);
+  const std::int64_t j1 = std::min<std::int64_t>(dy.count, dst.Height() - dy.first);
+  for (std::int64_t j = j0; j < j1; ++j) {
+    // Nearest source row for the centre of destination row j.
+    std::int64_t v = (2 * j + 1) * sy.count / (2 * dy.count);
+    if (mirrorY) v = sy.count - 1 - v;
+    const std::int64_t syAbs = sy.first + v;
+    if (syAbs < 0 || syAbs >= src.Height()) continue;
+    const Colour* from = src.Row(static_cast<int>(syAbs));
+    Colour* to = dst.Row(static_cast<int>(dy.first + j));
+    for (std::int64_t i = i0; i < i1; ++i) {
+      std::int64_t u = (2 * i + 1) * sx.count / (2 * dx.count);
+      if (mirrorX) u = sx.count - 1 - u;
+      const std::int64_t sxAbs = sx.first + u;
+      if (sxAbs < 0 || sxAbs >= src.Width()) continue;
+      to[dx.first + i] = from[sxAbs];
+    }
+  }
+}
+
+}  // namespace tapisto

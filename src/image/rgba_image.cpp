@@ -1,0 +1,36 @@
+#include "image/rgba_image.h"
+
+#include <algorithm>
+
+namespace tapisto {
+
+namespace {
+// (s * a + d * (255 - a)) / 255 rounded to nearest, exact for all 8-bit inputs.
+inline std::uint32_t Blend(std::uint32_t s, std::uint32_t d, std::uint32_t a) {
+  const std::uint32_t t = s * a + d * (255 - a) + 128;
+  return (t + (t >> 8)) >> 8;
+}
+}  // namespace
+
+void DrawRgba(Raster& dst, const RgbaImage& image, int x, int y) {
+  const std::int64_t x0 = std::max<std::int64_t>(0, -std::int64_t{x});
+  const std::int64_t y0 = std::max<std::int64_t>(0, -std::int64_t{y});
+  const std::int64_t x1 = std::min<std::int64_t>(image.width, std::int64_t{dst.Width()} - x);
+  const std::int64_t y1 = std::min<std::int64_t>(image.height, std::int64_t{dst.Height()} - y);
+  for (std::int64_t j = y0; j < y1; ++j) {
+    Colour* row = dst.Row(static_cast<int>(y + j));
+    for (std::int64_t i = x0; i < x1; ++i) {
+      const Rgba& p = image.At(static_cast<int>(i), static_cast<int>(j));
+      if (p.a == 0) continue;
+      Colour& out = row[x + i];
+      if (p.a == 255) {
+        out = ComposeRgb(p.r, p.g, p.b);
+        continue;
+      }
+      out = Blend(p.r, RedOf(out), p.a) | (Blend(p.g, GreenOf(out), p.a) << 8) |
+            (Blend(p.b, BlueOf(out), p.a) << 16);
+    }
+  }
+}
+
+}  // namespace tapisto

@@ -1,0 +1,196 @@
+#include "image/raster.h"
+
+#include <gtest/gtest.h>
+
+#include "base/error.h"
+#include "image/rgba_image.h"
+
+namespace tapisto {
+namespace {
+
+constexpr Colour kRed = ComposeRgb(255, 0, 0);
+constexpr Colour kBlue = ComposeRgb(0, 0, 255);
+
+// A w x h raster whose pixel (x, y) holds the colour value x + 16 * y + 1.
+Raster Numbered(int w, int h) {
+  Raster r(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) r.SetPixel(x, y, static_cast<Colour>(x + 16 * y + 1));
+  return r;
+}
+
+TEST(ComposeRgb, PacksRedLowGreenMiddleBlueHighUsingLowBitsOnly) {
+  EXPECT_EQ(ComposeRgb(0, 128, 255), 16744448u);  // FF8000
+  EXPECT_EQ(ComposeRgb(256, 0, 0), 0u);
+  EXPECT_EQ(ComposeRgb(-1, 0, 0), 255u);
+  EXPECT_EQ(RedOf(ComposeRgb(1, 2, 3)), 1);
+  EXPECT_EQ(GreenOf(ComposeRgb(1, 2, 3)), 2);
+  EXPECT_EQ(BlueOf(ComposeRgb(1, 2, 3)), 3);
+}
+
+TEST(Raster, NewIsEmptyWhiteFilledDeviceFormat) {
+  Raster r;
+  EXPECT_EQ(r.Width(), 0);
+  EXPECT_EQ(r.Height(), 0);
+  EXPECT_EQ(r.FillColour(), kWhite);
+  EXPECT_EQ(r.Format(), PixelFormat::Device);
+  r.SetHeight(2);
+  r.SetWidth(3);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(r.Pixel(x, y), kWhite);
+}
+
+TEST(Raster, ResizeKeepsPixelsTopLeftAndFillsNewAreaWithTheFillColour) {
+  Raster r = Numbered(3, 2);
+  r.SetFillColour(kRed);
+  r.SetWidth(5);
+  r.SetHeight(3);
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 5; ++x) {
+      const Colour expected = (x < 3 && y < 2) ? static_cast<Colour>(x + 16 * y + 1) : kRed;
+      EXPECT_EQ(r.Pixel(x, y), expected) << x << "," << y;
+    }
+  }
+  // Shrinking cuts off; growing again fills with the fill colour, not the old pixels.
+  r.SetWidth(1);
+  r.SetHeight(1);
+  r.SetFillColour(kBlue);
+  r.SetSize(2, 2);
+  EXPECT_EQ(r.Pixel(0, 0), 1u);
+  EXPECT_EQ(r.Pixel(1, 0), kBlue);
+  EXPECT_EQ(r.Pixel(0, 1), kBlue);
+}
+
+TEST(Raster, SameSizeChangesNothingAndNegativeSizeIsEmpty) {
+  Raster r = Numbered(2, 2);
+  r.SetFillColour(kRed);
+  r.SetWidth(2);
+  EXPECT_EQ(r, Numbered(2, 2));
+  r.SetWidth(-5);
+  EXPECT_EQ(r.Width(), 0);
+  EXPECT_TRUE(r.Empty());
+}
+
+TEST(Raster, RefusesSizesOverTheLimits) {
+  Raster r;
+  EXPECT_THROW(r.SetWidth(32769), RasterError);
+  EXPECT_THROW(r.SetSize(32768, 32768), RasterError);  // 2^30 pixels > 2^28
+  EXPECT_NO_THROW(r.SetSize(16384, 1));
+}
+
+TEST(Raster, FillRectIncludesLeftTopExcludesRightBottomAndClips) {
+  Raster r(4, 3, kWhite);
+  r.SetFillColour(kRed);
+  r.FillRect({1, 1, 3, 2});
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x)
+      EXPECT_EQ(r.Pixel(x, y), (y == 1 && (x == 1 || x == 2)) ? kRed : kWhite);
+  r.FillRect({-10, -10, 1, 100});  // clipped to column 0
+  for (int y = 0; y < 3; ++y) EXPECT_EQ(r.Pixel(0, y), kRed);
+  EXPECT_EQ(r.Pixel(3, 0), kWhite);
+}
+
+TEST(Raster, FillRectWithInvertedEdgesPaintsNothing) {
+  Raster r(4, 4, kWhite);
+  r.SetFillColour(kRed);
+  r.FillRect({3, 0, 1, 4});  // right left of left
+  r.FillRect({0, 3, 4, 1});  // bottom above top
+  r.FillRect({2, 0, 2, 4});  // empty
+  EXPECT_EQ(r, Raster(4, 4, kWhite));
+}
+
+TEST(BitBlt, CopiesABlockAndDropsWhatFallsOutsideEitherRaster) {
+  const Raster src = Numbered(3, 3);
+  struct Case {
+    int dx, dy, w, h, sx, sy;
+  };
+  for (const Case c : {Case{0, 0, 3, 3, 0, 0}, Case{2, 1, 3, 3, 0, 0}, Case{-1, -2, 3, 3, 0, 0},
+                       Case{0, 0, 5, 5, -1, -1}, Case{1, 1, 2, 2, 2, 2},
+                       Case{100, 0, 3, 3, 0, 0}, Case{0, 0, 0, 0, 0, 0}}) {
+    Raster dst(4, 4, kWhite);
+    BitBlt(dst, c.dx, c.dy, c.w, c.h, src, c.sx, c.sy);
+    for (int y = 0; y < 4; ++y) {
+      for (int x = 0; x < 4; ++x) {
+        const int i = x - c.dx, j = y - c.dy;
+        const int u = c.sx + i, v = c.sy + j;
+        const bool copied = i >= 0 && i < c.w && j >= 0 && j < c.h && u >= 0 && u < 3 &&
+                            v >= 0 && v < 3;
+        EXPECT_EQ(dst.Pixel(x, y), copied ? src.Pixel(u, v) : kWhite)
+            << "case dx=" << c.dx << " dy=" << c.dy << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST(BitBlt, FarOffsetsDoNotOverflow) {
+  Raster dst(2, 2, kWhite);
+  const Raster src = Numbered(2, 2);
+  BitBlt(dst, INT32_MAX, INT32_MIN, INT32_MAX, INT32_MAX, src, INT32_MIN, 0);
+  EXPECT_EQ(dst, Raster(2, 2, kWhite));
+}
+
+TEST(CopyRect, ReversedEdgesMirrorWithoutAShiftOfOnePixel) {
+  const Raster src = Numbered(3, 2);
+  Raster lr(3, 2, kWhite);
+  CopyRect(lr, {2, 0, -1, 2}, src, {0, 0, 3, 2});
+  Raster ud(3, 2, kWhite);
+  CopyRect(ud, {0, 1, 3, -1}, src, {0, 0, 3, 2});
+  Raster both(3, 2, kWhite);
+  CopyRect(both, {2, 1, -1, -1}, src, {0, 0, 3, 2});
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 3; ++x) {
+      EXPECT_EQ(lr.Pixel(x, y), src.Pixel(2 - x, y));
+      EXPECT_EQ(ud.Pixel(x, y), src.Pixel(x, 1 - y));
+      EXPECT_EQ(both.Pixel(x, y), src.Pixel(2 - x, 1 - y));
+    }
+  }
+}
+
+TEST(CopyRect, PlainRectanglesCopyAndStretchWithTheNearestPixel) {
+  const Raster src = Numbered(2, 1);
+  Raster same(2, 1, kWhite);
+  CopyRect(same, {0, 0, 2, 1}, src, {0, 0, 2, 1});
+  EXPECT_EQ(same, src);
+
+  Raster wide(4, 2, kWhite);
+  CopyRect(wide, {0, 0, 4, 2}, src, {0, 0, 2, 1});
+  for (int y = 0; y < 2; ++y) {
+    EXPECT_EQ(wide.Pixel(0, y), src.Pixel(0, 0));
+    EXPECT_EQ(wide.Pixel(1, y), src.Pixel(0, 0));
+    EXPECT_EQ(wide.Pixel(2, y), src.Pixel(1, 0));
+    EXPECT_EQ(wide.Pixel(3, y), src.Pixel(1, 0));
+  }
+}
+
+TEST(CopyRect, ClipsAtTheDestinationEdges) {
+  const Raster src = Numbered(3, 1);
+  Raster dst(2, 1, kWhite);
+  CopyRect(dst, {-1, 0, 2, 1}, src, {0, 0, 3, 1});
+  EXPECT_EQ(dst.Pixel(0, 0), src.Pixel(1, 0));
+  EXPECT_EQ(dst.Pixel(1, 0), src.Pixel(2, 0));
+}
+
+TEST(DrawRgba, OpaqueReplacesTransparentKeepsPartialBlends) {
+  Raster dst(3, 1, ComposeRgb(0, 0, 200));
+  RgbaImage img{3, 1, {{255, 0, 0, 255}, {255, 0, 0, 0}, {255, 100, 0, 128}}};
+  DrawRgba(dst, img, 0, 0);
+  EXPECT_EQ(dst.Pixel(0, 0), ComposeRgb(255, 0, 0));
+  EXPECT_EQ(dst.Pixel(1, 0), ComposeRgb(0, 0, 200));
+  // 255*128/255 = 128; 100*128/255 = 50.2; 200*127/255 = 99.6
+  EXPECT_EQ(dst.Pixel(2, 0), ComposeRgb(128, 50, 100));
+}
+
+TEST(DrawRgba, DrawsAtAnOffsetAndClips) {
+  Raster dst(2, 2, kWhite);
+  RgbaImage img{2, 2, {{1, 1, 1, 255}, {2, 2, 2, 255}, {3, 3, 3, 255}, {4, 4, 4, 255}}};
+  DrawRgba(dst, img, 1, -1);
+  EXPECT_EQ(dst.Pixel(0, 0), kWhite);
+  EXPECT_EQ(dst.Pixel(1, 0), ComposeRgb(3, 3, 3));
+  EXPECT_EQ(dst.Pixel(0, 1), kWhite);
+  EXPECT_EQ(dst.Pixel(1, 1), kWhite);
+  DrawRgba(dst, img, INT32_MIN, INT32_MAX);  // nothing lands, nothing overflows
+  EXPECT_EQ(dst.Pixel(0, 1), kWhite);
+}
+
+}  // namespace
+}  // namespace tapisto
