@@ -1,0 +1,493 @@
+// PNG reader (ISO/IEC 15948). Our own chunk parser; zlib only inflates the image data.
+//
+// Invariants and decisions:
+// - The size of the inflated image data is computed from IHDR alone (filter bytes and, for
+//   Adam7, the seven reduced images included) after CheckHeader has accepted the picture, and
+//   the inflate output buffer has exactly that size. Nothing in the stream can make it grow,
+//   so a zlib bomb costs at most the expected size.
+// - Inflated data beyond the expected size is ignored: inflating stops once the buffer is full.
+//   The zlib stream's Adler-32 is checked whenever the stream's end lies within the IDAT data
+//   right after the last row; a stream cut after its last row but before its end is accepted.
+//   A stream that ends early, or IDAT chunks that run out before the buffer is full, is an
+//   ImageFormatError.
+// - Critical chunks (IHDR, PLTE, IDAT, IEND) are CRC-checked; ancillary chunks are not, and
+//   are skipped unless they are tRNS. An unknown critical chunk is an error. A tRNS chunk that
+//   is malformed or misplaced (after IDAT, before PLTE, for a colour type with alpha) is
+//   ignored, as any ancillary chunk may be. IDAT chunks are concatenated in file order.
+// - A palette index beyond the PLTE entries is an ImageFormatError.
+// - Output is 8-bit RGBA: samples under 8 bits are scaled to 0..255 (1 bit x255, 2 bit x85,
+//   4 bit x17); 16-bit samples keep their high byte (v >> 8). tRNS is compared with the
+//   samples at their full precision, before that reduction.
+// - Bytes after IEND are ignored.
+#include "image/png.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "base/error.h"
+#include "image/byte_reader.h"
+#include "image/file_io.h"
+
+namespace tapisto {
+
+namespace {
+
+constexpr std::array<std::uint8_t, 8> kSignature = {137, 80, 78, 71, 13, 10, 26, 10};
+constexpr std::uint32_t kMaxChunkLength = 0x7FFFFFFFu;
+
+enum ColourType : std::uint8_t {
+  kGrey = 0,
+  kRgb = 2,
+  kPalette = 3,
+  kGreyAlpha = 4,
+  kRgba = 6,
+};
+
+[[noreturn]] void Fail(const std::string& message) {
+  throw ImageFormatError("PNG: " + message);
+}
+
+struct Header {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::uint8_t depth = 0;
+  std::uint8_t colourType = 0;
+  std::uint8_t interlace = 0;
+};
+
+std::size_t ChannelsOf(std::uint8_t colourType) {
+  switch (colourType) {
+    case kGrey:
+    case kPalette:
+      return 1;
+    case kGreyAlpha:
+      return 2;
+    case kRgb:
+      return 3;
+    default:
+      return 4;
+  }
+}
+
+bool ValidDepth(std::uint8_t colourType, std::uint8_t depth) {
+  switch (colourType) {
+    case kGrey:
+      return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+    case kPalette:
+      return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+    case kRgb:
+    case kGreyAlpha:
+    case kRgba:
+      return depth == 8 || depth == 16;
+    default:
+      return false;
+  }
+}
+
+Header ParseHeader(std::span<const std::uint8_t> data, const ImageLimits& limits) {
+  if (data.size() != 13) Fail("IHDR has " + std::to_string(data.size()) + " bytes, not 13");
+  ByteReader r(data);
+  Header h;
+  h.width = r.U32be();
+  h.height = r.U32be();
+  h.depth = r.U8();
+  h.colourType = r.U8();
+  const std::uint8_t compression = r.U8();
+  const std::uint8_t filter = r.U8();
+  h.interlace = r.U8();
+  if (h.colourType == 1 || h.colourType == 5 || h.colourType > 6) {
+    Fail("unknown colour type " + std::to_string(h.colourType));
+  }
+  if (!ValidDepth(h.colourType, h.depth)) {
+    Fail("bit depth " + std::to_string(h.depth) + " is not allowed for colour type " +
+         std::to_string(h.colourType));
+  }
+  if (compression != 0) Fail("unknown compression method " + std::to_string(compression));
+  if (filter != 0) Fail("unknown filter method " + std::to_string(filter));
+  if (h.interlace > 1) Fail("unknown interlace method " + std::to_string(h.interlace));
+  // The limits come first so that an oversized picture is reported as too large even when its
+  // size is also beyond what the format allows.
+  CheckHeader("PNG", h.width, h.height, limits);
+  if (h.width > kMaxChunkLength || h.height > kMaxChunkLength) {
+    Fail("picture size " + std::to_string(h.width) + " x " + std::to_string(h.height) +
+         " is beyond 2^31-1");
+  }
+  return h;
+}
+
+// One reduced image of the Adam7 scheme, or the whole picture when not interlaced.
+struct Pass {
+  std::size_t x0, y0, dx, dy;
+  std::size_t width, height;  // in pixels; a pass with either zero has no bytes at all
+  std::size_t rowBytes;       // without the filter byte
+  std::size_t offset;         // of its first filter byte in the inflated data
+};
+
+constexpr std::array<std::array<std::size_t, 4>, 7> kAdam7 = {{
+    {0, 0, 8, 8},
+    {4, 0, 8, 8},
+    {0, 4, 4, 8},
+    {2, 0, 4, 4},
+    {0, 2, 2, 4},
+    {1, 0, 2, 2},
+    {0, 1, 1, 2},
+}};
+
+// The passes of the picture and the total size of its inflated data.
+std::vector<Pass> PlanPasses(const Header& h, std::size_t bitsPerPixel, std::size_t& total) {
+  std::vector<Pass> passes;
+  std::vector<std::array<std::size_t, 4>> steps;
+  if (h.interlace == 0) {
+    steps.push_back({0, 0, 1, 1});
+  } else {
+    steps.assign(kAdam7.begin(), kAdam7.end());
+  }
+  total = 0;
+  for (const auto& [x0, y0, dx, dy] : steps) {
+    Pass p{x0, y0, dx, dy, 0, 0, 0, total};
+    if (h.width > x0) p.width = (h.width - x0 + dx - 1) / dx;
+    if (h.height > y0) p.height = (h.height - y0 + dy - 1) / dy;
+    if (p.width == 0 || p.height == 0) continue;
+    p.rowBytes = CheckedAdd(CheckedMul(p.width, bitsPerPixel), 7) / 8;
+    total = CheckedAdd(total, CheckedMul(p.height, CheckedAdd(p.rowBytes, 1)));
+    passes.push_back(p);
+  }
+  return passes;
+}
+
+// Inflates the concatenated IDAT payloads into a buffer of a fixed size, one chunk at a time.
+class Inflater {
+ public:
+  explicit Inflater(std::size_t size) : out_(size) {
+    const int rc = inflateInit(&stream_);
+    if (rc == Z_MEM_ERROR) throw std::bad_alloc();
+    if (rc != Z_OK) Fail("cannot start inflating");
+  }
+  ~Inflater() { inflateEnd(&stream_); }
+  Inflater(const Inflater&) = delete;
+  Inflater& operator=(const Inflater&) = delete;
+
+  void Feed(std::span<const std::uint8_t> data) {
+    if (done_ || data.empty()) return;
+    // zlib's interface takes non-const input but never writes through it.
+    stream_.next_in = const_cast<Bytef*>(data.data());
+    stream_.avail_in = static_cast<uInt>(data.size());  // chunk lengths are under 2^31
+    while (stream_.avail_in > 0) {
+      const std::size_t room = out_.size() - produced_;
+      const uInt step = static_cast<uInt>(std::min<std::size_t>(room, std::size_t{1} << 30));
+      stream_.next_out = out_.data() + produced_;
+      stream_.avail_out = step;
+      const int rc = inflate(&stream_, Z_NO_FLUSH);
+      produced_ += step - stream_.avail_out;
+      if (rc == Z_STREAM_END) {
+        done_ = true;  // a stream that ends short is reported once the chunks are read
+        return;
+      }
+      if (rc == Z_BUF_ERROR && room == 0) {
+        // The buffer is full and the stream still holds data: the excess is ignored.
+        done_ = true;
+        return;
+      }
+      if (rc == Z_MEM_ERROR) throw std::bad_alloc();
+      if (rc != Z_OK) {
+        Fail(std::string("damaged image data (") +
+             (stream_.msg != nullptr ? stream_.msg : "zlib error") + ")");
+      }
+    }
+  }
+
+  bool Complete() const noexcept { return produced_ == out_.size(); }
+  std::vector<std::uint8_t>& Data() noexcept { return out_; }
+
+ private:
+  z_stream stream_{};
+  std::vector<std::uint8_t> out_;
+  std::size_t produced_ = 0;
+  bool done_ = false;
+};
+
+std::uint8_t Paeth(std::uint8_t a, std::uint8_t b, std::uint8_t c) {
+  const int p = a + b - c;
+  const int pa = p > a ? p - a : a - p;
+  const int pb = p > b ? p - b : b - p;
+  const int pc = p > c ? p - c : c - p;
+  if (pa <= pb && pa <= pc) return a;
+  if (pb <= pc) return b;
+  return c;
+}
+
+// Undoes the row filters of one pass in place. `bpp` is the distance in bytes to the
+// corresponding byte of the pixel on the left (at least 1, also for depths under 8).
+void Unfilter(std::uint8_t* data, const Pass& p, std::size_t bpp) {
+  const std::uint8_t* prev = nullptr;
+  for (std::size_t y = 0; y < p.height; ++y) {
+    std::uint8_t* row = data + p.offset + y * (p.rowBytes + 1);
+    const std::uint8_t filter = row[0];
+    std::uint8_t* cur = row + 1;
+    const std::size_t n = p.rowBytes;
+    switch (filter) {
+      case 0:
+        break;
+      case 1:
+        for (std::size_t i = bpp; i < n; ++i)
+          cur[i] = static_cast<std::uint8_t>(cur[i] + cur[i - bpp]);
+        break;
+      case 2:
+        if (prev != nullptr) {
+          for (std::size_t i = 0; i < n; ++i) cur[i] = static_cast<std::uint8_t>(cur[i] + prev[i]);
+        }
+        break;
+      case 3:
+        for (std::size_t i = 0; i < n; ++i) {
+          const unsigned left = i >= bpp ? cur[i - bpp] : 0u;
+          const unsigned up = prev != nullptr ? prev[i] : 0u;
+          cur[i] = static_cast<std::uint8_t>(cur[i] + ((left + up) >> 1));
+        }
+        break;
+      case 4:
+        for (std::size_t i = 0; i < n; ++i) {
+          const std::uint8_t left = i >= bpp ? cur[i - bpp] : 0;
+          const std::uint8_t up = prev != nullptr ? prev[i] : 0;
+          const std::uint8_t upLeft = (prev != nullptr && i >= bpp) ? prev[i - bpp] : 0;
+          cur[i] = static_cast<std::uint8_t>(cur[i] + Paeth(left, up, upLeft));
+        }
+        break;
+      default:
+        Fail("unknown row filter type " + std::to_string(filter));
+    }
+    prev = cur;
+  }
+}
+
+struct Transparency {
+  bool present = false;
+  std::array<std::uint16_t, 3> key{};  // grey in [0], or red, green, blue
+  std::vector<std::uint8_t> alpha;     // per palette entry
+};
+
+// The sample with index `i` of a row of samples `depth` bits wide, most significant first.
+inline std::uint32_t Sample(const std::uint8_t* row, std::size_t i, std::uint8_t depth) {
+  switch (depth) {
+    case 16:
+      return static_cast<std::uint32_t>(row[2 * i] << 8) | row[2 * i + 1];
+    case 8:
+      return row[i];
+    default: {
+      const std::size_t bit = i * depth;
+      const unsigned shift = 8u - unsigned{depth} - static_cast<unsigned>(bit & 7u);
+      return (static_cast<std::uint32_t>(row[bit >> 3]) >> shift) & ((1u << depth) - 1u);
+    }
+  }
+}
+
+// A sample of `depth` bits as an 8-bit value.
+inline std::uint8_t To8(std::uint32_t v, std::uint8_t depth) {
+  switch (depth) {
+    case 16:
+      return static_cast<std::uint8_t>(v >> 8);
+    case 8:
+      return static_cast<std::uint8_t>(v);
+    case 4:
+      return static_cast<std::uint8_t>(v * 17);
+    case 2:
+      return static_cast<std::uint8_t>(v * 85);
+    default:
+      return static_cast<std::uint8_t>(v * 255);
+  }
+}
+
+struct Decoder {
+  Header header;
+  std::vector<Rgba> palette;
+  Transparency trns;
+
+  // Converts the unfiltered rows of pass `p` into the pixels of `image` they belong to.
+  void Convert(const std::uint8_t* data, const Pass& p, RgbaImage& image) const {
+    const std::uint8_t depth = header.depth;
+    const std::size_t width = static_cast<std::size_t>(image.width);
+    for (std::size_t y = 0; y < p.height; ++y) {
+      const std::uint8_t* row = data + p.offset + y * (p.rowBytes + 1) + 1;
+      Rgba* out = image.pixels.data() + (p.y0 + y * p.dy) * width + p.x0;
+      for (std::size_t x = 0; x < p.width; ++x, out += p.dx) {
+        switch (header.colourType) {
+          case kGrey: {
+            const std::uint32_t v = Sample(row, x, depth);
+            const std::uint8_t g = To8(v, depth);
+            const bool clear = trns.present && v == trns.key[0];
+            *out = Rgba{g, g, g, clear ? std::uint8_t{0} : std::uint8_t{255}};
+            break;
+          }
+          case kRgb: {
+            const std::uint32_t r = Sample(row, 3 * x, depth);
+            const std::uint32_t g = Sample(row, 3 * x + 1, depth);
+            const std::uint32_t b = Sample(row, 3 * x + 2, depth);
+            const bool clear =
+                trns.present && r == trns.key[0] && g == trns.key[1] && b == trns.key[2];
+            *out = Rgba{To8(r, depth), To8(g, depth), To8(b, depth),
+                        clear ? std::uint8_t{0} : std::uint8_t{255}};
+            break;
+          }
+          case kPalette: {
+            const std::uint32_t index = Sample(row, x, depth);
+            if (index >= palette.size()) {
+              Fail("palette index " + std::to_string(index) + " beyond the " +
+                   std::to_string(palette.size()) + " palette entries");
+            }
+            *out = palette[index];
+            break;
+          }
+          case kGreyAlpha: {
+            const std::uint8_t g = To8(Sample(row, 2 * x, depth), depth);
+            *out = Rgba{g, g, g, To8(Sample(row, 2 * x + 1, depth), depth)};
+            break;
+          }
+          default:
+            *out = Rgba{To8(Sample(row, 4 * x, depth), depth),
+                        To8(Sample(row, 4 * x + 1, depth), depth),
+                        To8(Sample(row, 4 * x + 2, depth), depth),
+                        To8(Sample(row, 4 * x + 3, depth), depth)};
+            break;
+        }
+      }
+    }
+  }
+
+  void ReadPalette(std::span<const std::uint8_t> data) {
+    if (!palette.empty()) Fail("more than one PLTE chunk");
+    if (header.colourType == kGrey || header.colourType == kGreyAlpha) {
+      Fail("PLTE chunk in a greyscale picture");
+    }
+    if (data.empty() || data.size() % 3 != 0 || data.size() > 3 * 256) {
+      Fail("PLTE chunk of " + std::to_string(data.size()) + " bytes");
+    }
+    for (std::size_t i = 0; i < data.size(); i += 3) {
+      palette.push_back(Rgba{data[i], data[i + 1], data[i + 2], 255});
+    }
+  }
+
+  void ReadTransparency(std::span<const std::uint8_t> data) {
+    if (trns.present) return;
+    ByteReader r(data);
+    switch (header.colourType) {
+      case kGrey:
+        if (data.size() != 2) return;
+        trns.key[0] = r.U16be();
+        break;
+      case kRgb:
+        if (data.size() != 6) return;
+        for (auto& k : trns.key) k = r.U16be();
+        break;
+      case kPalette:
+        if (palette.empty() || data.size() > palette.size()) return;
+        for (std::size_t i = 0; i < data.size(); ++i) palette[i].a = data[i];
+        break;
+      default:
+        return;
+    }
+    trns.present = true;
+  }
+};
+
+bool IsType(std::span<const std::uint8_t> type, const char* name) {
+  return std::memcmp(type.data(), name, 4) == 0;
+}
+
+std::string TypeName(std::span<const std::uint8_t> type) {
+  return std::string(type.begin(), type.end());
+}
+
+}  // namespace
+
+RgbaImage DecodePng(std::span<const std::uint8_t> bytes, const ImageLimits& limits) {
+  ByteReader r(bytes);
+  const auto signature = r.Bytes(kSignature.size());
+  if (!r.ok() || !std::equal(signature.begin(), signature.end(), kSignature.begin())) {
+    Fail("not a PNG file (no PNG signature)");
+  }
+
+  Decoder d;
+  bool haveHeader = false;
+  bool inImageData = false;
+  std::size_t bitsPerPixel = 0;
+  std::size_t expected = 0;
+  std::vector<Pass> passes;
+  std::unique_ptr<Inflater> inflater;
+
+  for (;;) {
+    const std::uint32_t length = r.U32be();
+    const auto type = r.Bytes(4);
+    if (!r.ok()) Fail("file ends before the IEND chunk");
+    if (length > kMaxChunkLength) Fail("chunk length " + std::to_string(length) + " over 2^31-1");
+    for (const std::uint8_t c : type) {
+      if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) Fail("invalid chunk type");
+    }
+    const auto data = r.Bytes(length);
+    const std::uint32_t storedCrc = r.U32be();
+    if (!r.ok()) Fail("file ends inside the " + TypeName(type) + " chunk");
+
+    const bool critical = (type[0] & 0x20) == 0;
+    if (critical) {
+      uLong crc = crc32(0L, type.data(), 4);
+      if (!data.empty()) crc = crc32(crc, data.data(), static_cast<uInt>(data.size()));
+      if (crc != storedCrc) Fail("CRC error in the " + TypeName(type) + " chunk");
+    }
+
+    if (!haveHeader) {
+      if (!IsType(type, "IHDR")) Fail("the first chunk is " + TypeName(type) + ", not IHDR");
+      d.header = ParseHeader(data, limits);
+      haveHeader = true;
+      bitsPerPixel = ChannelsOf(d.header.colourType) * d.header.depth;
+      passes = PlanPasses(d.header, bitsPerPixel, expected);
+      continue;
+    }
+
+    if (IsType(type, "IHDR")) {
+      Fail("more than one IHDR chunk");
+    } else if (IsType(type, "PLTE")) {
+      if (inImageData) Fail("PLTE chunk after the image data");
+      d.ReadPalette(data);
+    } else if (IsType(type, "IDAT")) {
+      if (!inImageData) {
+        if (d.header.colourType == kPalette && d.palette.empty()) Fail("no PLTE chunk");
+        inflater = std::make_unique<Inflater>(expected);
+        inImageData = true;
+      }
+      inflater->Feed(data);
+    } else if (IsType(type, "IEND")) {
+      if (!data.empty()) Fail("IEND chunk with data");
+      break;
+    } else if (IsType(type, "tRNS")) {
+      if (!inImageData) d.ReadTransparency(data);
+    } else if (critical) {
+      Fail("unknown critical chunk " + TypeName(type));
+    }
+  }
+
+  if (!inImageData) Fail("no IDAT chunk");
+  if (!inflater->Complete()) Fail("too little image data");
+
+  RgbaImage image;
+  image.width = static_cast<int>(d.header.width);
+  image.height = static_cast<int>(d.header.height);
+  image.pixels.resize(CheckedMul(d.header.width, d.header.height));
+  const std::size_t bpp = std::max<std::size_t>(1, bitsPerPixel / 8);
+  std::uint8_t* raw = inflater->Data().data();
+  for (const Pass& p : passes) {
+    Unfilter(raw, p, bpp);
+    d.Convert(raw, p, image);
+  }
+  return image;
+}
+
+RgbaImage ReadPngFile(const std::string& path, const ImageLimits& limits) {
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(path, limits.maxInputBytes);
+  return DecodePng(bytes, limits);
+}
+
+}  // namespace tapisto
