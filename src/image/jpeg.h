@@ -12,15 +12,19 @@
 namespace tapisto {
 
 // Decodes a baseline or progressive, greyscale or colour JPEG into a raster of pixel format
-// Bit24. CMYK/YCCK files are refused. Throws ImageFormatError (ImageTooLargeError over
-// `limits`).
+// Bit24. CMYK/YCCK files are refused, and so is a file whose data ends early ("JPEG data ends
+// early"), even when only its end marker is missing. Throws ImageFormatError
+// (ImageTooLargeError over `limits`).
 Raster DecodeJpeg(std::span<const std::uint8_t> bytes, const ImageLimits& limits = {});
 
-// Encodes `raster` as a colour, baseline JPEG at `quality` (1 to 100), every other setting the
-// library's default. A 0 x 0 raster gives no bytes at all.
+// Encodes `raster` as a colour, baseline JPEG at `quality` (1 to 100; a value outside is
+// clamped), every other setting the library's default. The pad byte of each pixel is ignored.
+// A raster with a zero dimension gives no bytes at all.
 std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality);
 
+// The file at `path` (up to limits.maxInputBytes), decoded as DecodeJpeg does.
 Raster ReadJpegFile(const std::string& path, const ImageLimits& limits = {});
+// Replaces `path` with EncodeJpeg(raster, quality); an empty raster writes an empty file.
 void WriteJpegFile(const Raster& raster, int quality, const std::string& path);
 
 }  // namespace tapisto

@@ -1,0 +1,607 @@
+#include "image/jpeg.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+// jpeglib.h needs FILE and size_t declared before it.
+#include <jpeglib.h>
+
+#include "base/error.h"
+#include "image/file_io.h"
+#include "support/temp_dir.h"
+
+namespace tapisto {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// ---- fixtures ----
+
+// A smooth picture: red rises to the right, green downwards, blue falls along the diagonal.
+Colour GradientAt(int x, int y, int w, int h) {
+  const int r = w > 1 ? x * 255 / (w - 1) : 0;
+  const int g = h > 1 ? y * 255 / (h - 1) : 0;
+  return ComposeRgb(r, g, 255 - (r + g) / 2);
+}
+
+Raster Gradient(int w, int h) {
+  Raster r(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) r.SetPixel(x, y, GradientAt(x, y, w, h));
+  return r;
+}
+
+// Largest difference of one channel between the raster and expected(x, y); also fails the test
+// when a pixel's pad byte is not 0.
+int MaxError(const Raster& r, const std::function<Colour(int, int)>& expected) {
+  int worst = 0;
+  int padded = 0;
+  for (int y = 0; y < r.Height(); ++y) {
+    for (int x = 0; x < r.Width(); ++x) {
+      const Colour got = r.Pixel(x, y);
+      if (got >> 24 != 0) ++padded;
+      const Colour want = expected(x, y);
+      worst =
+          std::max({worst, std::abs(RedOf(got) - RedOf(want)),
+                    std::abs(GreenOf(got) - GreenOf(want)), std::abs(BlueOf(got) - BlueOf(want))});
+    }
+  }
+  EXPECT_EQ(padded, 0) << "pixels whose pad byte is not 0";
+  return worst;
+}
+
+// A JPEG made by libjpeg directly (not by EncodeJpeg), at quality 100 with every component
+// at full resolution, so that decoding it must give `sample` back closely.
+struct LibjpegFixture {
+  const char* name;
+  int tolerance;        // per channel, after decoding
+  J_COLOR_SPACE input;  // JCS_RGB, JCS_GRAYSCALE or JCS_CMYK
+  J_COLOR_SPACE stored;
+  bool progressive;
+};
+
+Bytes MakeWithLibjpeg(const LibjpegFixture& f, int w, int h,
+                      const std::function<std::uint8_t(int x, int y, int c)>& sample) {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr err{};
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_compress(&cinfo);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &buffer, &size);
+  const int components = f.input == JCS_GRAYSCALE ? 1 : f.input == JCS_CMYK ? 4 : 3;
+  cinfo.image_width = static_cast<JDIMENSION>(w);
+  cinfo.image_height = static_cast<JDIMENSION>(h);
+  cinfo.input_components = components;
+  cinfo.in_color_space = f.input;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_colorspace(&cinfo, f.stored);
+  for (int c = 0; c < cinfo.num_components; ++c) {
+    cinfo.comp_info[c].h_samp_factor = 1;
+    cinfo.comp_info[c].v_samp_factor = 1;
+  }
+  jpeg_set_quality(&cinfo, 100, TRUE);
+  if (f.progressive) jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<JSAMPLE> row(static_cast<std::size_t>(w * components));
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x)
+      for (int c = 0; c < components; ++c)
+        row[static_cast<std::size_t>(x * components + c)] = sample(x, y, c);
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&cinfo, rows, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  Bytes out(buffer, buffer + size);
+  std::free(buffer);
+  return out;
+}
+
+std::uint8_t GradientSample(int x, int y, int c) {
+  const Colour px = GradientAt(x, y, 40, 24);
+  return c == 0 ? RedOf(px) : c == 1 ? GreenOf(px) : BlueOf(px);
+}
+
+std::uint8_t GreySample(int x, int y, int) {
+  return static_cast<std::uint8_t>(x * 4 + y * 3);  // at most 225 over 40 x 24
+}
+
+// ---- looking inside a JPEG stream ----
+
+struct Segment {
+  std::uint8_t marker;             // the byte after 0xFF
+  std::size_t offset;              // of the 0xFF
+  std::vector<std::uint8_t> body;  // after the length field
+};
+
+// The marker segments from SOI up to and including the first SOS.
+std::vector<Segment> HeaderSegments(const Bytes& jpeg) {
+  std::vector<Segment> out;
+  std::size_t pos = 2;  // after SOI
+  while (pos + 4 <= jpeg.size()) {
+    EXPECT_EQ(jpeg[pos], 0xFF) << "at " << pos;
+    const std::uint8_t marker = jpeg[pos + 1];
+    const std::size_t length = std::size_t{jpeg[pos + 2]} << 8 | jpeg[pos + 3];
+    if (length < 2 || pos + 2 + length > jpeg.size()) {
+      ADD_FAILURE() << "bad segment length at " << pos;
+      break;
+    }
+    out.push_back({marker, pos,
+                   Bytes(jpeg.begin() + static_cast<std::ptrdiff_t>(pos + 4),
+                         jpeg.begin() + static_cast<std::ptrdiff_t>(pos + 2 + length))});
+    if (marker == 0xDA) break;
+    pos += 2 + length;
+  }
+  return out;
+}
+
+std::vector<Segment> SegmentsOf(const Bytes& jpeg, std::uint8_t marker) {
+  std::vector<Segment> out;
+  for (const Segment& s : HeaderSegments(jpeg))
+    if (s.marker == marker) out.push_back(s);
+  return out;
+}
+
+bool IsFrameMarker(std::uint8_t m) {
+  return m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC;
+}
+
+// Every quantisation table of the stream as 64 values, in stream order.
+std::vector<std::vector<int>> QuantTables(const Bytes& jpeg) {
+  std::vector<std::vector<int>> tables;
+  for (const Segment& s : SegmentsOf(jpeg, 0xDB)) {
+    std::size_t p = 0;
+    while (p < s.body.size()) {
+      const bool wide = (s.body[p] >> 4) != 0;
+      ++p;
+      std::vector<int> t;
+      for (int i = 0; i < 64 && p < s.body.size(); ++i) {
+        t.push_back(wide ? s.body[p] << 8 | s.body[p + 1] : s.body[p]);
+        p += wide ? 2 : 1;
+      }
+      tables.push_back(t);
+    }
+  }
+  return tables;
+}
+
+// The offset of the first SOS marker.
+std::size_t FirstScan(const Bytes& jpeg) {
+  for (const Segment& s : HeaderSegments(jpeg))
+    if (s.marker == 0xDA) return s.offset;
+  ADD_FAILURE() << "no SOS";
+  return jpeg.size();
+}
+
+bool HasMarker(const Bytes& jpeg, std::uint8_t marker) {
+  for (std::size_t i = 0; i + 1 < jpeg.size(); ++i)
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == marker) return true;
+  return false;
+}
+
+// "type name : message" of the ImageFormatError (or subclass) that decoding throws; "" when
+// the bytes decode.
+std::string DecodeError(const Bytes& jpeg, const ImageLimits& limits = {}) {
+  try {
+    DecodeJpeg(jpeg, limits);
+  } catch (const ImageFormatError& e) {
+    return Describe(e);
+  }
+  return "";
+}
+
+bool StartsWith(const std::string& text, const std::string& start) {
+  return text.rfind(start, 0) == 0;
+}
+
+// ---- round trips ----
+
+TEST(JpegRoundTrip, FlatBlocksComeBackWithinTwoAtQuality100) {
+  static constexpr Colour kColours[] = {
+      ComposeRgb(255, 0, 0),     ComposeRgb(0, 255, 0),   ComposeRgb(0, 0, 255),
+      ComposeRgb(255, 255, 255), ComposeRgb(0, 0, 0),     ComposeRgb(128, 128, 128),
+      ComposeRgb(255, 255, 0),   ComposeRgb(0, 255, 255), ComposeRgb(255, 0, 255),
+      ComposeRgb(12, 200, 99),   ComposeRgb(240, 130, 7), ComposeRgb(60, 30, 170)};
+  const int w = 64, h = 48;
+  const auto colourAt = [](int x, int y) { return kColours[(y / 16 * 4 + x / 16) % 12]; };
+  Raster source(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) source.SetPixel(x, y, colourAt(x, y));
+
+  const Raster back = DecodeJpeg(EncodeJpeg(source, 100));
+  ASSERT_EQ(back.Width(), w);
+  ASSERT_EQ(back.Height(), h);
+  EXPECT_EQ(back.Format(), PixelFormat::Bit24);
+  // Chroma is stored at half resolution and smoothed when it is scaled up, so the one pixel
+  // along each block edge takes a little of its neighbour's colour; the rest must be exact to
+  // within rounding.
+  const int worstInside = MaxError(back, [&](int x, int y) {
+    const bool edge = x % 16 == 0 || x % 16 == 15 || y % 16 == 0 || y % 16 == 15;
+    return edge ? back.Pixel(x, y) : colourAt(x, y);
+  });
+  EXPECT_LE(worstInside, 2);
+}
+
+TEST(JpegRoundTrip, SizesThatAreNoMultipleOfTheBlockKeepEveryRowInPlace) {
+  // Grey keeps chroma flat, so only luma is at work and every pixel must come back closely;
+  // a row written to the wrong place or a lost partial block would show at once.
+  for (const auto& [w, h] :
+       {std::pair{37, 23}, std::pair{1, 1}, std::pair{1, 40}, std::pair{33, 2}}) {
+    SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+    const auto grey = [&](int x, int y) {
+      const int v = (x * 200 / std::max(w - 1, 1) + y * 55 / std::max(h - 1, 1));
+      return ComposeRgb(v, v, v);
+    };
+    Raster source(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) source.SetPixel(x, y, grey(x, y));
+    const Raster back = DecodeJpeg(EncodeJpeg(source, 100));
+    ASSERT_EQ(back.Width(), w);
+    ASSERT_EQ(back.Height(), h);
+    EXPECT_LE(MaxError(back, grey), 2);
+  }
+}
+
+TEST(JpegRoundTrip, SmoothColourSurvivesAtQuality100) {
+  const Raster source = Gradient(50, 30);
+  const Raster back = DecodeJpeg(EncodeJpeg(source, 100));
+  // Colour conversion, rounding and the smoothed half-resolution chroma add up to a few steps.
+  EXPECT_LE(MaxError(back, [&](int x, int y) { return source.Pixel(x, y); }), 6);
+}
+
+// ---- decoding files made by libjpeg itself ----
+
+TEST(JpegDecode, FilesMadeByLibjpegDecodeToTheirPixels) {
+  const LibjpegFixture fixtures[] = {
+      // Going through YCbCr and back costs a few steps of rounding; RGB and grey do not.
+      {"baseline YCbCr", 4, JCS_RGB, JCS_YCbCr, false},
+      {"baseline stored as RGB", 2, JCS_RGB, JCS_RGB, false},
+      {"baseline greyscale", 2, JCS_GRAYSCALE, JCS_GRAYSCALE, false},
+      {"progressive YCbCr", 4, JCS_RGB, JCS_YCbCr, true},
+      {"progressive greyscale", 2, JCS_GRAYSCALE, JCS_GRAYSCALE, true},
+  };
+  for (const LibjpegFixture& f : fixtures) {
+    SCOPED_TRACE(f.name);
+    const bool grey = f.input == JCS_GRAYSCALE;
+    const auto sample = grey ? GreySample : GradientSample;
+    const Bytes jpeg = MakeWithLibjpeg(f, 40, 24, sample);
+    ASSERT_EQ(HasMarker(jpeg, 0xC2), f.progressive);  // the fixture is what it claims
+
+    const Raster r = DecodeJpeg(jpeg);
+    ASSERT_EQ(r.Width(), 40);
+    ASSERT_EQ(r.Height(), 24);
+    EXPECT_EQ(r.Format(), PixelFormat::Bit24);
+    EXPECT_LE(MaxError(r,
+                       [&](int x, int y) {
+                         return grey
+                                    ? ComposeRgb(sample(x, y, 0), sample(x, y, 0), sample(x, y, 0))
+                                    : ComposeRgb(sample(x, y, 0), sample(x, y, 1), sample(x, y, 2));
+                       }),
+              f.tolerance);
+  }
+}
+
+TEST(JpegDecode, RefusesCmykAndYcck) {
+  for (const LibjpegFixture& f :
+       {LibjpegFixture{"CMYK", 0, JCS_CMYK, JCS_CMYK, false},
+        LibjpegFixture{"YCCK", 0, JCS_CMYK, JCS_YCCK, false},
+        LibjpegFixture{"progressive CMYK", 0, JCS_CMYK, JCS_CMYK, true}}) {
+    SCOPED_TRACE(f.name);
+    const Bytes jpeg = MakeWithLibjpeg(
+        f, 16, 16, [](int x, int y, int c) { return static_cast<std::uint8_t>(x * 10 + y * c); });
+    EXPECT_EQ(DecodeError(jpeg), "ImageFormatError : JPEG: CMYK pictures are not supported");
+  }
+}
+
+TEST(JpegDecode, RefusesBytesThatAreNoJpeg) {
+  const struct {
+    const char* name;
+    Bytes bytes;
+    const char* message;
+  } cases[] = {
+      {"nothing", {}, "JPEG: Empty input file"},
+      {"PNG signature",
+       {0x89, 'P', 'N', 'G', 13, 10, 26, 10},
+       "JPEG: Not a JPEG file: starts with 0x89 0x50"},
+      {"SOI alone, then end", {0xFF, 0xD8, 0xFF, 0xD9}, "JPEG: JPEG datastream contains no image"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(DecodeError(c.bytes), std::string("ImageFormatError : ") + c.message);
+  }
+}
+
+// ---- damaged input ----
+
+TEST(JpegDecode, DataEndingEarlyIsAnErrorAtEveryCut) {
+  const Bytes ours = EncodeJpeg(Gradient(24, 16), 90);
+  const Bytes progressive =
+      MakeWithLibjpeg({"", 0, JCS_RGB, JCS_YCbCr, true}, 24, 16, GradientSample);
+  const Bytes grey =
+      MakeWithLibjpeg({"", 0, JCS_GRAYSCALE, JCS_GRAYSCALE, false}, 24, 16, GreySample);
+  for (const auto& [name, whole] :
+       {std::pair{"baseline", &ours}, std::pair{"progressive", &progressive},
+        std::pair{"greyscale", &grey}}) {
+    SCOPED_TRACE(name);
+    ASSERT_NO_THROW(DecodeJpeg(*whole));
+    const std::size_t scan = FirstScan(*whole);
+    for (std::size_t cut = 0; cut < whole->size(); ++cut) {
+      const Bytes part(whole->begin(), whole->begin() + static_cast<std::ptrdiff_t>(cut));
+      const std::string message = DecodeError(part);
+      ASSERT_NE(message, "") << "cut at " << cut << " of " << whole->size() << " decoded";
+      // Once the header has been read, the only thing wrong is the missing rest. The last two
+      // cuts lose only (part of) the end marker, and are refused all the same.
+      if (cut > scan) {
+        ASSERT_EQ(message, "ImageFormatError : JPEG data ends early") << "cut at " << cut;
+      }
+    }
+  }
+}
+
+TEST(JpegDecode, BytesAfterTheEndMarkerAreIgnored) {
+  const Raster source = Gradient(20, 20);
+  Bytes jpeg = EncodeJpeg(source, 95);
+  const Raster plain = DecodeJpeg(jpeg);
+  jpeg.insert(jpeg.end(), {0x00, 0x12, 0xFF, 0xD8, 0xFF, 0xFF, 0x00});
+  EXPECT_EQ(DecodeJpeg(jpeg), plain);
+}
+
+TEST(JpegDecode, RandomByteFlipsNeverCrash) {
+  // Every damaged variant either decodes to a well-formed raster or is refused with an
+  // ImageFormatError; anything else (another exception, a crash, a sanitizer report) fails.
+  const Bytes baseline = EncodeJpeg(Gradient(32, 24), 80);
+  const Bytes progressive =
+      MakeWithLibjpeg({"", 0, JCS_RGB, JCS_YCbCr, true}, 32, 24, GradientSample);
+  std::mt19937 random(20240611);
+  int refused = 0;
+  int decoded = 0;
+  for (const Bytes* whole : {&baseline, &progressive}) {
+    for (int round = 0; round < 1500; ++round) {
+      Bytes damaged = *whole;
+      const int flips = 1 + static_cast<int>(random() % 4);
+      for (int i = 0; i < flips; ++i) {
+        const std::size_t at = random() % damaged.size();
+        damaged[at] = static_cast<std::uint8_t>(damaged[at] ^ (1u << (random() % 8)));
+      }
+      try {
+        const Raster r = DecodeJpeg(damaged);
+        ASSERT_GT(r.Width(), 0);
+        ASSERT_GT(r.Height(), 0);
+        ASSERT_EQ(r.Format(), PixelFormat::Bit24);
+        ++decoded;
+      } catch (const ImageFormatError&) {
+        ++refused;
+      }
+    }
+  }
+  // Both outcomes occur, so the flips reach the header as well as the picture data.
+  EXPECT_GT(refused, 0);
+  EXPECT_GT(decoded, 0);
+}
+
+// The JPEG with the frame size in its SOF0 segment replaced.
+Bytes WithFrameSize(Bytes jpeg, int w, int h) {
+  const std::vector<Segment> frames = SegmentsOf(jpeg, 0xC0);
+  EXPECT_EQ(frames.size(), 1u);
+  const std::size_t at = frames.at(0).offset + 5;  // FF C0, length, precision
+  jpeg[at] = static_cast<std::uint8_t>(h >> 8);
+  jpeg[at + 1] = static_cast<std::uint8_t>(h);
+  jpeg[at + 2] = static_cast<std::uint8_t>(w >> 8);
+  jpeg[at + 3] = static_cast<std::uint8_t>(w);
+  return jpeg;
+}
+
+TEST(JpegDecode, SizesOverTheLimitsAreRefusedNamingTheLimit) {
+  const Bytes small = EncodeJpeg(Gradient(24, 16), 90);
+  ImageLimits narrow;
+  narrow.maxWidth = 20;
+  ImageLimits low;
+  low.maxHeight = 10;
+  ImageLimits few;
+  few.maxPixels = 300;
+  const struct {
+    const char* name;
+    Bytes jpeg;
+    ImageLimits limits;
+    std::string message;
+  } cases[] = {
+      {"65000 x 65000",
+       WithFrameSize(small, 65000, 65000),
+       {},
+       "JPEG: width 65000 exceeds the limit of 32768"},
+      {"tall",
+       WithFrameSize(small, 16, 40000),
+       {},
+       "JPEG: height 40000 exceeds the limit of 32768"},
+      {"width limit", small, narrow, "JPEG: width 24 exceeds the limit of 20"},
+      {"height limit", small, low, "JPEG: height 16 exceeds the limit of 10"},
+      {"pixel limit", small, few, "JPEG: 384 pixels exceed the limit of 300"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(DecodeError(c.jpeg, c.limits), "ImageTooLargeError : " + c.message);
+  }
+}
+
+TEST(JpegDecode, ZeroFrameSizeIsAFormatError) {
+  const Bytes jpeg = WithFrameSize(EncodeJpeg(Gradient(8, 8), 90), 8, 0);
+  EXPECT_TRUE(StartsWith(DecodeError(jpeg), "ImageFormatError : JPEG: ")) << DecodeError(jpeg);
+}
+
+TEST(JpegDecode, EndlessProgressiveScansAreRefused) {
+  const Bytes good = MakeWithLibjpeg({"", 0, JCS_RGB, JCS_YCbCr, true}, 16, 16, GradientSample);
+  // The last scan runs from the last SOS marker (never found inside entropy-coded data, where
+  // every 0xFF is followed by 0x00) to the end marker.
+  std::size_t lastScan = 0;
+  for (std::size_t i = 0; i + 1 < good.size(); ++i)
+    if (good[i] == 0xFF && good[i + 1] == 0xDA) lastScan = i;
+  const Bytes scan(good.begin() + static_cast<std::ptrdiff_t>(lastScan), good.end() - 2);
+  const auto repeated = [&](int times) {
+    Bytes out(good.begin(), good.end() - 2);
+    for (int i = 0; i < times; ++i) out.insert(out.end(), scan.begin(), scan.end());
+    out.insert(out.end(), {0xFF, 0xD9});
+    return out;
+  };
+  // Repeated scans are only a warning to libjpeg; a few are decoded, hundreds are refused.
+  EXPECT_NO_THROW(DecodeJpeg(repeated(5)));
+  EXPECT_TRUE(StartsWith(DecodeError(repeated(600)),
+                         "ImageFormatError : JPEG: the file has more than 500 scans"));
+}
+
+TEST(JpegDecode, CrasherFilesGiveTheirSpecificError) {
+  const std::string folder = std::string(TAPISTO_TEST_DATA) + "/crashers/";
+  const struct {
+    const char* file;
+    const char* error;
+  } cases[] = {
+      {"jpeg-cut-in-scan.jpg", "ImageFormatError : JPEG data ends early"},
+      {"jpeg-huge-frame.jpg", "ImageTooLargeError : JPEG: width 65000 exceeds the limit of 32768"},
+      {"jpeg-bad-huffman.jpg", "ImageFormatError : JPEG: Bogus Huffman table definition"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    EXPECT_EQ(DecodeError(ReadWholeFile(folder + c.file, 1 << 20)), c.error);
+  }
+}
+
+// ---- encoding ----
+
+TEST(JpegEncode, OutputIsBaselineColourWithHalfResolutionChroma) {
+  const Bytes jpeg = EncodeJpeg(Gradient(300, 200), 100);
+  ASSERT_GE(jpeg.size(), 4u);
+  EXPECT_EQ(jpeg[0], 0xFF);
+  EXPECT_EQ(jpeg[1], 0xD8);
+  EXPECT_EQ(jpeg[jpeg.size() - 2], 0xFF);
+  EXPECT_EQ(jpeg[jpeg.size() - 1], 0xD9);
+
+  std::vector<std::uint8_t> frames;
+  int scans = 0;
+  for (const Segment& s : HeaderSegments(jpeg)) {
+    if (IsFrameMarker(s.marker)) frames.push_back(s.marker);
+    if (s.marker == 0xDA) ++scans;
+  }
+  EXPECT_EQ(frames, std::vector<std::uint8_t>{0xC0});  // SOF0 only: baseline, not progressive
+  EXPECT_FALSE(HasMarker(jpeg, 0xC2));
+  EXPECT_EQ(scans, 1);
+
+  const Bytes sof = SegmentsOf(jpeg, 0xC0).at(0).body;
+  ASSERT_EQ(sof.size(), 6u + 3 * 3);
+  EXPECT_EQ(sof[0], 8);                  // sample precision
+  EXPECT_EQ(sof[1] << 8 | sof[2], 200);  // height
+  EXPECT_EQ(sof[3] << 8 | sof[4], 300);  // width
+  EXPECT_EQ(sof[5], 3);                  // components: colour, never greyscale
+  EXPECT_EQ(sof[6 + 1], 0x22);           // Y at full resolution over 2 x 2 blocks
+  EXPECT_EQ(sof[9 + 1], 0x11);           // Cb and Cr at half resolution both ways
+  EXPECT_EQ(sof[12 + 1], 0x11);
+  EXPECT_EQ(SegmentsOf(jpeg, 0xE0).size(), 1u);  // JFIF
+}
+
+TEST(JpegEncode, GreyPicturesAreStillWrittenInColour) {
+  const Bytes jpeg = EncodeJpeg(Raster(16, 16, ComposeRgb(90, 90, 90)), 100);
+  EXPECT_EQ(SegmentsOf(jpeg, 0xC0).at(0).body.at(5), 3);
+}
+
+TEST(JpegEncode, QuantisationTablesFollowTheQuality) {
+  const Raster source = Gradient(16, 16);
+  const auto all = [](const std::vector<int>& t, int v) {
+    return t.size() == 64 && std::all_of(t.begin(), t.end(), [v](int e) { return e == v; });
+  };
+  const auto tables100 = QuantTables(EncodeJpeg(source, 100));
+  ASSERT_EQ(tables100.size(), 2u);
+  EXPECT_TRUE(all(tables100[0], 1));
+  EXPECT_TRUE(all(tables100[1], 1));
+
+  // At 50 the tables are the standard ones unscaled; their DC entries are 16 and 17.
+  const auto tables50 = QuantTables(EncodeJpeg(source, 50));
+  ASSERT_EQ(tables50.size(), 2u);
+  EXPECT_EQ(tables50[0].at(0), 16);
+  EXPECT_EQ(tables50[1].at(0), 17);
+
+  // At 1 every entry would exceed 255; forced baseline keeps them 8-bit, at 255.
+  const auto tables1 = QuantTables(EncodeJpeg(source, 1));
+  ASSERT_EQ(tables1.size(), 2u);
+  EXPECT_TRUE(all(tables1[0], 255));
+  EXPECT_TRUE(all(tables1[1], 255));
+
+  // Qualities outside 1 to 100 are clamped.
+  EXPECT_EQ(EncodeJpeg(source, 0), EncodeJpeg(source, 1));
+  EXPECT_EQ(EncodeJpeg(source, -40), EncodeJpeg(source, 1));
+  EXPECT_EQ(EncodeJpeg(source, 101), EncodeJpeg(source, 100));
+  EXPECT_NE(EncodeJpeg(source, 99), EncodeJpeg(source, 100));
+}
+
+TEST(JpegEncode, UsesTheStandardHuffmanTables) {
+  // Tables optimised for this flat picture would hold only a few symbols; the standard ones
+  // hold 12 (DC) and 162 (AC).
+  const Bytes jpeg = EncodeJpeg(Raster(32, 32, ComposeRgb(10, 20, 30)), 100);
+  std::vector<std::pair<int, int>> tables;  // (class and id, symbol count)
+  for (const Segment& s : SegmentsOf(jpeg, 0xC4)) {
+    std::size_t p = 0;
+    while (p + 17 <= s.body.size()) {
+      int count = 0;
+      for (int i = 1; i <= 16; ++i) count += s.body[p + static_cast<std::size_t>(i)];
+      tables.emplace_back(s.body[p], count);
+      p += 17 + static_cast<std::size_t>(count);
+    }
+  }
+  std::sort(tables.begin(), tables.end());
+  EXPECT_EQ(tables,
+            (std::vector<std::pair<int, int>>{{0x00, 12}, {0x01, 12}, {0x10, 162}, {0x11, 162}}));
+}
+
+TEST(JpegEncode, IgnoresThePadByteOfEachPixel) {
+  const Raster clean = Gradient(20, 12);
+  Raster padded = clean;
+  for (int y = 0; y < padded.Height(); ++y)
+    for (int x = 0; x < padded.Width(); ++x)
+      padded.Row(y)[x] |= static_cast<Colour>(0xA5 + x) << 24;
+  EXPECT_EQ(EncodeJpeg(padded, 100), EncodeJpeg(clean, 100));
+}
+
+TEST(JpegEncode, EmptyRasterGivesNoBytes) {
+  EXPECT_TRUE(EncodeJpeg(Raster(), 100).empty());
+  EXPECT_TRUE(EncodeJpeg(Raster(0, 7), 100).empty());
+  EXPECT_TRUE(EncodeJpeg(Raster(7, 0), 100).empty());
+}
+
+// ---- files ----
+
+TEST(JpegFile, WriteThenReadGivesTheDecodedPicture) {
+  test::TempDir dir;
+  const Raster source = Gradient(33, 17);
+  const std::string path = dir.File("picture.jpg");
+  WriteJpegFile(source, 100, path);
+  EXPECT_EQ(ReadWholeFile(path, 1 << 20), EncodeJpeg(source, 100));
+  EXPECT_EQ(ReadJpegFile(path), DecodeJpeg(EncodeJpeg(source, 100)));
+}
+
+TEST(JpegFile, EmptyRasterWritesAnEmptyFile) {
+  test::TempDir dir;
+  const std::string path = dir.File("empty.jpg");
+  WriteJpegFile(Gradient(8, 8), 100, path);  // an earlier file is replaced
+  WriteJpegFile(Raster(), 100, path);
+  EXPECT_EQ(std::filesystem::file_size(dir.path() / "empty.jpg"), 0u);
+  EXPECT_THROW(ReadJpegFile(path), ImageFormatError);
+}
+
+TEST(JpegFile, ReadFailuresHaveTheirOwnErrors) {
+  test::TempDir dir;
+  EXPECT_THROW(ReadJpegFile(dir.File("missing.jpg")), FileReadError);
+  const std::string path = dir.File("big.jpg");
+  WriteJpegFile(Gradient(64, 64), 100, path);
+  ImageLimits limits;
+  limits.maxInputBytes = 100;
+  EXPECT_THROW(ReadJpegFile(path, limits), ImageTooLargeError);
+}
+
+}  // namespace
+}  // namespace tapisto
