@@ -15,11 +15,11 @@ class Error : public std::runtime_error {
   virtual const char* TypeName() const noexcept { return "Error"; }
 };
 
-#define TAPISTO_ERROR_TYPE(Name, Base)                                     \
-  class Name : public Base {                                               \
-   public:                                                                 \
-    using Base::Base;                                                      \
-    const char* TypeName() const noexcept override { return #Name; }       \
+#define TAPISTO_ERROR_TYPE(Name, Base)                               \
+  class Name : public Base {                                         \
+   public:                                                           \
+    using Base::Base;                                                \
+    const char* TypeName() const noexcept override { return #Name; } \
   }
 
 // A picture file whose bytes are not a valid picture of its format (damaged, truncated,
@@ -37,6 +37,13 @@ TAPISTO_ERROR_TYPE(ConversionError, Error);
 TAPISTO_ERROR_TYPE(RasterError, Error);
 
 // "type name : message", the form every report of an error uses.
-inline std::string Describe(const Error& e) { return std::string(e.TypeName()) + " : " + e.what(); }
+inline std::string Describe(const Error& e) {
+  return std::string(e.TypeName()) + " : " + e.what();
+}
+
+// Describe() for the exception being handled, whatever its type: our own errors by their
+// type name, running out of memory as "OutOfMemoryError", any other exception as "Error".
+// Call only inside a catch block.
+std::string DescribeCurrentException();
 
 }  // namespace tapisto

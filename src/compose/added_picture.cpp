@@ -1,0 +1,53 @@
+// "addieren": the picture placed over the wallpaper the program started with. The base is
+// always the start wallpaper, so placements never pile up.
+#include "base/error.h"
+#include "compose/compositions.h"
+#include "compose/toolkit.h"
+#include "image/bmp.h"
+#include "image/jpeg.h"
+
+namespace tapisto {
+
+void AddPictureWin10(CompositionContext& ctx, const std::string& fileName,
+                     const std::string& oldFileName) {
+  WallpaperState& state = ctx.state;
+  ClearSourceKinds(state);
+  if (!ctx.files.FileExists(fileName) || !ctx.files.FileExists(oldFileName)) return;
+  // Only ".BMP" selects the BMP reader for the base; anything else, no extension included
+  // (the system's cache file of the wallpaper), is read as JPEG.
+  const bool baseIsBmp = UpperExtensionOf(oldFileName, ctx.pathFlavour) == ".BMP";
+
+  LoadedPicture picture;
+  const Colour background = BackgroundColourOf(state);
+  LoadBlock(ctx, fileName, background, picture);
+  try {
+    BuildSourceRaster(ctx, background, picture);
+    Raster canvas;
+    canvas.SetFillColour(background);
+    Raster base;
+    try {
+      base = baseIsBmp ? ReadBmpFile(oldFileName) : ReadJpegFile(oldFileName);
+    } catch (...) {
+      ctx.dialogs.ShowMessage(oldFileName + "\n\n" + DescribeCurrentException());
+    }
+    canvas.SetHeight(base.Height());
+    canvas.SetWidth(base.Width());
+    BitBlt(canvas, 0, 0, base.Width(), base.Height(), base, 0, 0);
+    const int y = ctx.controls.OffsetY();
+    const int x = ctx.controls.OffsetX();
+    BitBlt(canvas, x, y, picture.w, picture.h, picture.source, 0, 0);
+    state.ComposedFile = CompositionOutputName(ctx, "Add", fileName, ".jpg");
+    ctx.controls.DetachOffsetHandlers();
+    BusyFileWait(ctx, "AddPictureWin10, Vorgang fehlgeschlagen.\n\n");
+    // After a failed base read the canvas is 0 x 0 and this writes an empty file; the user
+    // has been told which base could not be read.
+    SaveCanvasAsJpeg(ctx, canvas, state.ComposedFile);
+    ctx.controls.AttachOffsetHandlers();
+  } catch (...) {
+    ctx.dialogs.ShowMessage("AddPictureWin10, Fehler beim Speichern von " + state.ComposedFile +
+                            "\n\n" + oldFileName + "\n\n" + DescribeCurrentException());
+    ctx.controls.AttachOffsetHandlers();
+  }
+}
+
+}  // namespace tapisto

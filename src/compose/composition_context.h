@@ -1,0 +1,40 @@
+// Everything a composition uses, handed in explicitly: the state record, the ports and the
+// controls. No composition reaches a global.
+#pragma once
+
+#include <string>
+
+#include "base/path.h"
+#include "compose/composition_controls.h"
+#include "desktop/ports/clock.h"
+#include "desktop/ports/dialogs.h"
+#include "desktop/ports/files.h"
+#include "desktop/ports/message_pump.h"
+#include "desktop/ports/screen.h"
+#include "state/wallpaper_state.h"
+
+namespace tapisto {
+
+class Raster;
+
+// Told of every canvas a composition has just saved, before encoding shaped it: lets a caller
+// see the composed pixels exactly (the JPEG file holds them only approximately).
+class CanvasObserver {
+ public:
+  virtual ~CanvasObserver() = default;
+  virtual void CanvasSaved(const Raster& canvas, const std::string& path) = 0;
+};
+
+struct CompositionContext {
+  WallpaperState& state;
+  Screen& screen;
+  MessagePump& pump;
+  Clock& clock;
+  Files& files;
+  Dialogs& dialogs;
+  CompositionControls& controls;
+  PathFlavour pathFlavour = kNativePathFlavour;
+  CanvasObserver* canvasObserver = nullptr;
+};
+
+}  // namespace tapisto

@@ -1,0 +1,38 @@
+// "spiegeln": the picture mirrored left to right at the offsets on a screen-sized canvas.
+#include "base/error.h"
+#include "compose/compositions.h"
+#include "compose/toolkit.h"
+
+namespace tapisto {
+
+void SpiegelnWin10(CompositionContext& ctx, const std::string& fileName) {
+  WallpaperState& state = ctx.state;
+  ClearSourceKinds(state);
+  if (!ctx.files.FileExists(fileName)) return;
+
+  LoadedPicture picture;
+  const Colour background = BackgroundColourOf(state);
+  LoadBlock(ctx, fileName, background, picture);
+  try {
+    BuildSourceRaster(ctx, background, picture);
+    Raster canvas = NewScreenCanvas(ctx, background);
+    const Raster mirror = BuildMirrorRaster(ctx, fileName, background, picture);
+    const int x = ctx.controls.OffsetX();
+    const int y = ctx.controls.OffsetY();
+    // A PNG wider than the screen with a negative X would read columns past the mirror
+    // raster's right edge (it is only W wide): those are dropped and keep the background.
+    BitBlt(canvas, x, y, picture.w, picture.h, mirror, 0, 0);
+    ctx.pump.ProcessMessages();
+    state.ComposedFile = CompositionOutputName(ctx, "Mirr", fileName, ".jpg");
+    ctx.controls.DetachOffsetHandlers();
+    BusyFileWait(ctx, "SpiegelnWin10, Vorgang fehlgeschlagen.\n\n");
+    SaveCanvasAsJpeg(ctx, canvas, state.ComposedFile);
+    ctx.controls.AttachOffsetHandlers();
+  } catch (...) {
+    ctx.dialogs.ShowMessage("SpiegelnWin10, Fehler beim Speichern von " + state.ComposedFile +
+                            "\n\n" + DescribeCurrentException());
+    ctx.controls.AttachOffsetHandlers();
+  }
+}
+
+}  // namespace tapisto

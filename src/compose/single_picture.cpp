@@ -1,0 +1,34 @@
+// "normal": one unscaled copy of the picture at the offsets on a screen-sized canvas.
+#include "base/error.h"
+#include "compose/compositions.h"
+#include "compose/toolkit.h"
+
+namespace tapisto {
+
+void SinglePictureWin10(CompositionContext& ctx, const std::string& fileName) {
+  WallpaperState& state = ctx.state;
+  ClearSourceKinds(state);
+  if (!ctx.files.FileExists(fileName)) return;
+
+  LoadedPicture picture;
+  const Colour background = BackgroundColourOf(state);
+  LoadBlock(ctx, fileName, background, picture);
+  try {
+    BuildSourceRaster(ctx, background, picture);
+    Raster canvas = NewScreenCanvas(ctx, background);
+    const int y = ctx.controls.OffsetY();
+    const int x = ctx.controls.OffsetX();
+    BitBlt(canvas, x, y, picture.w, picture.h, picture.source, 0, 0);
+    ctx.controls.DetachOffsetHandlers();
+    state.ComposedFile = CompositionOutputName(ctx, "0", fileName, ".jpg");
+    BusyFileWait(ctx, "SinglePictureWin10, Vorgang fehlgeschlagen.\n\n");
+    SaveCanvasAsJpeg(ctx, canvas, state.ComposedFile);
+    ctx.controls.AttachOffsetHandlers();
+  } catch (...) {
+    ctx.dialogs.ShowMessage("SinglePictureWin10, Fehler beim Speichern von " + state.ComposedFile +
+                            "\n\n" + DescribeCurrentException());
+    ctx.controls.AttachOffsetHandlers();
+  }
+}
+
+}  // namespace tapisto

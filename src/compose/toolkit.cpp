@@ -1,0 +1,203 @@
+#include "compose/toolkit.h"
+
+#include <algorithm>
+
+#include "base/error.h"
+#include "base/text.h"
+#include "image/bmp.h"
+#include "image/file_io.h"
+#include "image/jpeg.h"
+#include "image/png.h"
+
+namespace tapisto {
+
+namespace {
+constexpr int kJpegQuality = 100;
+}  // namespace
+
+int CaseStringOf(std::string_view text, std::span<const std::string_view> list) {
+  for (auto i = static_cast<int>(list.size()) - 1; i >= 0; --i) {
+    if (list[static_cast<std::size_t>(i)] == text) return i;
+  }
+  return -1;
+}
+
+bool IsFileLocked(Files& files, const std::string& path) {
+  if (!files.FileExists(path)) return false;
+  return !files.CanOpenExclusively(path);
+}
+
+void WaitMilliseconds(std::uint16_t ms, Clock& clock, MessagePump& pump) {
+  const std::uint32_t start = clock.TickCount();
+  for (;;) {
+    const std::uint32_t elapsed = clock.TickCount() - start;  // wraps modulo 2^32
+    if (elapsed > ms) return;
+    pump.ProcessMessages();
+    pump.WaitForMessages(ms - elapsed + 1);
+  }
+}
+
+Raster FlipReverseCopyRect(bool flip, bool reverse, const Raster& bitmap,
+                           const WallpaperState& state) {
+  Raster result;
+  result.SetWidth(bitmap.Width());
+  result.SetHeight(bitmap.Height());
+  if (!state.SourceIsGif) {
+    result.SetFormat(bitmap.Format());
+    result.SetPalette(bitmap.Palette());
+  }
+  const int width = bitmap.Width();
+  const int height = bitmap.Height();
+  const Rect dest{reverse ? width - 1 : 0, flip ? height - 1 : 0, reverse ? -1 : width,
+                  flip ? -1 : height};
+  CopyRect(result, dest, bitmap, {0, 0, width, height});
+  return result;
+}
+
+Colour BackgroundColourOf(const WallpaperState& state) {
+  const int blue = StrictToInt(state.BackgroundBlue);
+  const int green = StrictToInt(state.BackgroundGreen);
+  const int red = StrictToInt(state.BackgroundRed);
+  return ComposeRgb(red, green, blue);
+}
+
+void LoadBlock(CompositionContext& ctx, const std::string& fileName, Colour background,
+               LoadedPicture& picture) {
+  WallpaperState& state = ctx.state;
+  try {
+    const int index = CaseStringOf(UpperExtensionOf(fileName, ctx.pathFlavour), kExtensionList);
+    switch (index) {
+      case 0:
+        state.SourceIsBmp = true;
+        picture.source = ReadBmpFile(fileName);
+        picture.w = picture.source.Width();
+        picture.h = picture.source.Height();
+        break;
+      case 1:
+        state.SourceIsJpeg = true;
+        picture.jpeg = ReadJpegFile(fileName);
+        picture.w = picture.jpeg.Width();
+        picture.h = picture.jpeg.Height();
+        break;
+      case 2:
+        state.SourceIsGif = true;
+        picture.gif = ReadGifFile(fileName);
+        // The transparent parts of the GIF show the desktop background colour.
+        picture.gif.SetBackgroundColour(background);
+        picture.w = picture.gif.Width();
+        picture.h = picture.gif.Height();
+        break;
+      case 3:
+        state.SourceIsPng = true;
+        picture.png = ReadPngFile(fileName);
+        picture.w = picture.png.width;
+        picture.h = picture.png.height;
+        break;
+      default:
+        break;  // any other extension loads nothing
+    }
+    // Fill step. The rectangle lies right of a BMP picture no wider than half the screen and
+    // is inverted (so paints nothing) for a wider one; what matters is the fill colour it
+    // leaves, which the later resizes of the source raster paint with.
+    picture.source.SetFillColour(background);
+    picture.source.FillRect({picture.w, 0, ctx.screen.Width() - picture.w, picture.h});
+  } catch (...) {
+    ctx.dialogs.ShowMessage("CaseStringOf\n\n" + DescribeCurrentException());
+  }
+}
+
+void BuildSourceRaster(CompositionContext& ctx, Colour background, LoadedPicture& picture) {
+  const WallpaperState& state = ctx.state;
+  Raster& source = picture.source;
+  if (state.SourceIsJpeg) {
+    source = picture.jpeg;
+    source.SetFillColour(background);
+  } else if (state.SourceIsGif) {
+    source = picture.gif.ToRaster();
+    source.SetFillColour(background);
+  } else if (state.SourceIsPng) {
+    source.SetHeight(picture.h);
+    source.SetWidth(ctx.screen.Width());
+    DrawRgba(source, picture.png, 0, 0);
+  }
+  // Cuts a PNG back to w columns: one wider than the screen keeps only its first W columns
+  // of picture, the rest is background colour.
+  source.SetHeight(picture.h);
+  source.SetWidth(picture.w);
+}
+
+Raster NewScreenCanvas(CompositionContext& ctx, Colour background) {
+  Raster canvas;
+  canvas.SetFillColour(background);
+  canvas.SetHeight(ctx.screen.Height());
+  canvas.SetWidth(ctx.screen.Width());
+  return canvas;
+}
+
+Raster BuildMirrorRaster(CompositionContext& ctx, const std::string& fileName, Colour background,
+                         const LoadedPicture& picture) {
+  const WallpaperState& state = ctx.state;
+  Raster mirror;
+  if (state.SourceIsBmp) {
+    mirror = ReadBmpFile(fileName);
+  } else if (state.SourceIsJpeg) {
+    mirror = picture.jpeg;
+  } else if (state.SourceIsGif) {
+    mirror = picture.gif.ToRaster();
+  } else if (state.SourceIsPng) {
+    mirror.SetFillColour(background);
+    mirror.SetHeight(picture.source.Height());
+    const int screenWidth = ctx.screen.Width();
+    mirror.SetWidth(screenWidth);
+    // At the right edge, so that after mirroring the picture starts in column 0.
+    DrawRgba(mirror, picture.png, screenWidth - picture.png.width, 0);
+  }
+  return FlipReverseCopyRect(false, true, mirror, state);
+}
+
+std::string CompositionOutputName(const CompositionContext& ctx, std::string_view prefix,
+                                  const std::string& fileName, std::string_view extension) {
+  return OutputFileName(ctx.state.WallpaperFolder, prefix, fileName, extension, ctx.pathFlavour);
+}
+
+void BusyFileWait(CompositionContext& ctx, const std::string& failureText) {
+  WallpaperState& state = ctx.state;
+  try {
+    state.LockWaitMs = 0;
+    // ComposedFile is read afresh each pass: a handler run by the pump may change it.
+    while (IsFileLocked(ctx.files, state.ComposedFile)) {
+      WaitMilliseconds(10, ctx.clock, ctx.pump);
+      state.LockWaitMs += 10;
+      if (state.LockWaitMs < 2500) continue;
+      if (!ctx.dialogs.Confirm("Die Datei " + state.ComposedFile + " ist in Benutzung. Warten?")) {
+        break;
+      }
+      state.LockWaitMs = 1000;
+    }
+  } catch (...) {
+    ctx.dialogs.ShowMessage(failureText + DescribeCurrentException());
+  }
+}
+
+namespace {
+void SaveBytes(CompositionContext& ctx, const Raster& canvas,
+               const std::vector<std::uint8_t>& bytes, const std::string& path) {
+  // A file another program holds cannot be replaced, as on Windows: without this check a
+  // rename would quietly replace it on POSIX systems.
+  if (IsFileLocked(ctx.files, path)) {
+    throw FileWriteError("cannot write file \"" + path + "\": it is in use");
+  }
+  WriteWholeFile(path, bytes);
+  if (ctx.canvasObserver != nullptr) ctx.canvasObserver->CanvasSaved(canvas, path);
+}
+}  // namespace
+
+void SaveCanvasAsJpeg(CompositionContext& ctx, const Raster& canvas, const std::string& path) {
+  SaveBytes(ctx, canvas, EncodeJpeg(canvas, kJpegQuality), path);
+}
+
+void SaveCanvasAsBmp(CompositionContext& ctx, const Raster& canvas, const std::string& path) {
+  SaveBytes(ctx, canvas, EncodeBmp(canvas), path);
+}
+
+}  // namespace tapisto

@@ -1,0 +1,89 @@
+// The steps every composition shares: background colour, load block with its fill step,
+// source raster, screen canvas, mirror raster, output name, busy-file wait and save; and the
+// shared functions CaseStringOf, FlipReverseCopyRect, IsFileLocked and WaitMilliseconds.
+// Each composition runs these in its own order around its own geometry.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "compose/composition_context.h"
+#include "image/colour.h"
+#include "image/gif.h"
+#include "image/raster.h"
+#include "image/rgba_image.h"
+
+namespace tapisto {
+
+// The extensions that select a reader, by index: 0 BMP, 1 JPEG, 2 GIF, 3 PNG.
+inline constexpr std::array<std::string_view, 4> kExtensionList{".BMP", ".JPG", ".GIF", ".PNG"};
+
+// The index of the last entry of `list` equal to `text` (exact, case-sensitive); -1 for none.
+int CaseStringOf(std::string_view text, std::span<const std::string_view> list);
+
+// True when a file `path` exists and cannot be opened for reading and writing with no sharing
+// at this moment; false when there is no such file or the open succeeds.
+bool IsFileLocked(Files& files, const std::string& path);
+
+// Returns once more than `ms` milliseconds have passed by the tick counter, running pending
+// window messages meanwhile. Between passes it sleeps on the message queue rather than
+// spinning, so a waiting program costs no processor time.
+void WaitMilliseconds(std::uint16_t ms, Clock& clock, MessagePump& pump);
+
+// A new raster of `bitmap`'s size holding it upside down (`flip`) and/or mirrored left to
+// right (`reverse`). It takes `bitmap`'s pixel format unless the source is a GIF picture.
+Raster FlipReverseCopyRect(bool flip, bool reverse, const Raster& bitmap,
+                           const WallpaperState& state);
+
+// ComposeRgb of BackgroundRed, BackgroundGreen and BackgroundBlue, converted blue first. A
+// text that is not an integer throws ConversionError.
+Colour BackgroundColourOf(const WallpaperState& state);
+
+// The chosen picture as its reader holds it, and the source raster built from it.
+struct LoadedPicture {
+  Raster jpeg;     // the decoded JPEG picture
+  GifPicture gif;  // the decoded GIF picture
+  RgbaImage png;   // the decoded PNG picture, alpha kept
+  Raster source;   // the source raster
+  int w = 0;       // width and height as the reader reported them; 0 when nothing loaded
+  int h = 0;
+};
+
+// Reads `fileName` with the reader its upper-cased extension selects, sets the kind flag,
+// takes w and h, and runs the fill step. A failure is reported as "CaseStringOf\n\n" + error
+// and the picture keeps what was set before it.
+void LoadBlock(CompositionContext& ctx, const std::string& fileName, Colour background,
+               LoadedPicture& picture);
+
+// Turns the loaded picture into the w x h source raster: a JPEG or GIF picture is assigned, a
+// PNG is drawn over the background colour on a screen-wide raster, a BMP is already there.
+void BuildSourceRaster(CompositionContext& ctx, Colour background, LoadedPicture& picture);
+
+// A screen-sized raster in the background colour.
+Raster NewScreenCanvas(CompositionContext& ctx, Colour background);
+
+// The picture once more, mirrored left to right: a BMP is read again from `fileName`, a JPEG
+// or GIF picture is assigned, a PNG is drawn at the right edge of a screen-wide raster in the
+// background colour. Empty when no picture was loaded.
+Raster BuildMirrorRaster(CompositionContext& ctx, const std::string& fileName, Colour background,
+                         const LoadedPicture& picture);
+
+// `WallpaperFolder` + separator + prefix + the file-name part of `fileName`, extension
+// replaced.
+std::string CompositionOutputName(const CompositionContext& ctx, std::string_view prefix,
+                                  const std::string& fileName, std::string_view extension);
+
+// Waits while `ComposedFile` is in use, asking every so often whether to go on waiting. A
+// failure is reported as `failureText` + error; the wait then ends.
+void BusyFileWait(CompositionContext& ctx, const std::string& failureText);
+
+// Writes the canvas to `path` as a JPEG of quality 100 (a 0 x 0 canvas gives an empty file),
+// or as a BMP in its own pixel format. A file in use or read-only is not replaced: both throw
+// FileWriteError, and the file that was there stays whole.
+void SaveCanvasAsJpeg(CompositionContext& ctx, const Raster& canvas, const std::string& path);
+void SaveCanvasAsBmp(CompositionContext& ctx, const Raster& canvas, const std::string& path);
+
+}  // namespace tapisto

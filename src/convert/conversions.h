@@ -1,0 +1,23 @@
+// Turning the chosen picture into a file the desktop can show: PNG and GIF into JPEG, or PNG,
+// GIF and JPEG into BMP for desktops that keep a converted copy of the wallpaper. Each writes
+// into WallpaperFolder under the picture's name with the new extension (no prefix), sets
+// ComposedFile before writing, and lets every failure go to the caller.
+#pragma once
+
+#include <string>
+
+#include "compose/composition_context.h"
+#include "state/log_lines.h"
+
+namespace tapisto {
+
+// The PNG over a plane of the desktop background colour, as JPEG; logs "newFileName: ".
+void PNGtoJPEG(CompositionContext& ctx, LogLines& log, const std::string& fileName);
+// The GIF's first frame on its own background colour, as JPEG; logs "newFileName: ".
+void GIFtoJPEG(CompositionContext& ctx, LogLines& log, const std::string& fileName);
+// The same pictures written as BMP; no log line.
+void GIFtoBMP(CompositionContext& ctx, const std::string& fileName);
+void JPEGtoBMP(CompositionContext& ctx, const std::string& fileName);
+void PNGtoBMP(CompositionContext& ctx, const std::string& fileName);
+
+}  // namespace tapisto

@@ -1,0 +1,150 @@
+#include "desktop/apply.h"
+
+#include "base/error.h"
+#include "base/text.h"
+#include "compose/compositions.h"
+#include "convert/conversions.h"
+#include "desktop/style_table.h"
+
+namespace tapisto {
+
+namespace {
+
+bool Contains(const std::string& text, const char* part) {
+  return text.find(part) != std::string::npos;
+}
+
+// Converts the source where the desktop needs another format. Returns whether the path named
+// one of the picture formats, so that its conversion (or the JPEG itself) is what ComposedFile
+// now names.
+bool PrepareDesktopFile(DesktopContext& d, SettingsKey& key, const std::string& wallpaper) {
+  WallpaperState& state = d.state();
+  CompositionContext& ctx = d.compose;
+  const std::string upper = UpperAscii(wallpaper);
+  if (state.HasConvertedWallpaper && !wallpaper.empty()) {
+    key.WriteString("ConvertedWallpaper", wallpaper);
+    if (Contains(upper, ".GIF")) {
+      GIFtoBMP(ctx, wallpaper);
+    } else if (Contains(upper, ".JPG")) {
+      JPEGtoBMP(ctx, wallpaper);
+    } else if (Contains(upper, ".PNG")) {
+      PNGtoBMP(ctx, wallpaper);
+    } else {
+      return false;
+    }
+    return true;
+  }
+  if (Contains(upper, ".PNG")) {
+    PNGtoJPEG(ctx, d.log, wallpaper);
+  } else if (Contains(upper, ".GIF")) {
+    GIFtoJPEG(ctx, d.log, wallpaper);
+  } else if (Contains(upper, ".JPG")) {
+    state.ComposedFile = wallpaper;
+  } else {
+    return false;
+  }
+  AppendLogLine(d.log, "sWallpaper: " + wallpaper);
+  return true;
+}
+
+// Applies the selected style row. Composition rows make ComposedFile the wallpaper file.
+void ApplyStyle(DesktopContext& d, std::string& wallpaper) {
+  const StyleRow* row = FindStyleRow(d.controls.StyleText());
+  if (row == nullptr) return;
+  WallpaperState& state = d.state();
+  CompositionContext& ctx = d.compose;
+  const bool guarded = row->action == StyleAction::Mirror ||
+                       row->action == StyleAction::Duplicate ||
+                       row->action == StyleAction::DuplicateMirrored ||
+                       row->action == StyleAction::DuplicateDoubleMirror;
+  if (guarded && d.controls.FileFieldText().empty()) {
+    wallpaper.clear();
+    return;
+  }
+  switch (row->action) {
+    case StyleAction::DesktopStyle:
+      break;
+    case StyleAction::SinglePicture:
+      SinglePictureWin10(ctx, d.controls.FileFieldText());
+      break;
+    case StyleAction::AddedPicture:
+      AddPictureWin10(ctx, d.controls.FileFieldText(), state.PreviousWallpaper);
+      break;
+    case StyleAction::Mirror:
+      SpiegelnWin10(ctx, d.controls.FileFieldText());
+      break;
+    case StyleAction::Duplicate:
+      TwoLogosWin10(ctx, false, d.controls.FileFieldText());
+      break;
+    case StyleAction::DuplicateMirrored:
+      TwoLogosWin10(ctx, true, d.controls.FileFieldText());
+      break;
+    case StyleAction::DuplicateDoubleMirror:
+      HorizontalDrehenUndSpiegelnWin10(ctx, true, d.controls.FileFieldText());
+      break;
+  }
+  if (row->action != StyleAction::DesktopStyle) wallpaper = state.ComposedFile;
+  state.TileWallpaper = row->tileWallpaper;
+  state.WallpaperStyle = row->wallpaperStyle;
+  d.controls.SetOffsetXEnabled(row->offsetXEnabled);
+  d.controls.SetOffsetYEnabled(row->offsetYEnabled);
+}
+
+void Refresh(DesktopContext& d) {
+  try {
+    d.refresh.Refresh();
+    d.compose.pump.ProcessMessages();
+  } catch (...) {
+    d.compose.dialogs.ShowMessage("Wallpaper-Aktualisierung fehlgeschlagen.\n\n" +
+                                  DescribeCurrentException());
+  }
+}
+
+}  // namespace
+
+void SetWallpaperSystem(DesktopContext& d, const std::string& sWallpaper) {
+  WallpaperState& state = d.state();
+  std::string wallpaper = sWallpaper;
+  try {
+    const std::unique_ptr<SettingsKey> key = d.settings.OpenKey(kDesktopKey);
+    if (!key) {
+      d.compose.dialogs.ShowMessage("Kann nicht in die Registry schreiben.");
+    } else {
+      const bool knownFormat = PrepareDesktopFile(d, *key, wallpaper);
+      // A path that names none of the picture formats is applied as the file itself: an
+      // earlier, unrelated ComposedFile must not become the wallpaper in its place.
+      if (knownFormat && !Contains(UpperAscii(wallpaper), ".BMP") &&
+          d.compose.files.FileExists(state.ComposedFile)) {
+        wallpaper = state.ComposedFile;
+      }
+      try {
+        ApplyStyle(d, wallpaper);
+      } catch (...) {
+        d.compose.dialogs.ShowMessage("ComboBox-Auswahl\n\n" + DescribeCurrentException());
+      }
+      key->WriteString("Wallpaper", wallpaper);
+      d.compose.pump.ProcessMessages();
+      // Taken after the pump: an apply that ran during it decides the values written here.
+      key->WriteString("TileWallpaper", std::to_string(state.TileWallpaper));
+      key->WriteString("WallpaperStyle", std::to_string(state.WallpaperStyle));
+    }
+  } catch (...) {
+    d.compose.dialogs.ShowMessage("SetWallpaper\n\n" + DescribeCurrentException());
+  }
+  Refresh(d);
+}
+
+void ResetDesktopWallpaper(DesktopContext& d) {
+  const std::unique_ptr<SettingsKey> key = d.settings.OpenKey(kDesktopKey);
+  if (key) {
+    if (d.state().HasConvertedWallpaper) key->WriteString("ConvertedWallpaper", "");
+    key->WriteString("Wallpaper", "");
+    d.compose.pump.ProcessMessages();
+    key->WriteString("TileWallpaper", "0");
+    key->WriteString("WallpaperStyle", "0");
+    d.compose.pump.ProcessMessages();
+  }
+  d.refresh.Refresh();
+}
+
+}  // namespace tapisto

@@ -1,0 +1,25 @@
+// Everything applying, reading and restoring the desktop settings uses, handed in explicitly.
+#pragma once
+
+#include "compose/composition_context.h"
+#include "desktop/desktop_controls.h"
+#include "desktop/ports/settings_store.h"
+#include "desktop/ports/shell.h"
+#include "desktop/ports/wallpaper_refresh.h"
+#include "state/log_lines.h"
+
+namespace tapisto {
+
+struct DesktopContext {
+  // The state record, screen, pump, clock, files, dialogs and (the same) controls.
+  CompositionContext& compose;
+  SettingsStore& settings;
+  WallpaperRefresh& refresh;
+  Shell& shell;
+  LogLines& log;
+  DesktopControls& controls;
+
+  WallpaperState& state() const noexcept { return compose.state; }
+};
+
+}  // namespace tapisto

@@ -1,0 +1,42 @@
+// tapisto-tool: Tapisto's headless companion for scripts and benchmarks. It runs the same
+// readers, compositions and conversions as the program, and never touches desktop settings.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "tool_support.h"
+
+namespace tapisto::tool {
+int RunDecode(const std::vector<std::string>& args);
+int RunCompose(const std::vector<std::string>& args);
+}  // namespace tapisto::tool
+
+namespace {
+constexpr const char* kUsage =
+    "usage:\n"
+    "  tapisto-tool decode [--background \"R G B\"] FILE OUT.bmp\n"
+    "      decodes a BMP, JPG, GIF or PNG picture and writes it as a 24-bit BMP\n"
+    "  tapisto-tool compose --style TEXT --screen WxH --background \"R G B\" [--x N] [--y N]\n"
+    "                       [--previous FILE] [--converted] [--answer ja|nein] --folder DIR "
+    "FILE\n"
+    "      runs a composing style (normal, addieren, spiegeln, duplizieren,\n"
+    "      duplizieren und spiegeln, duplizieren und doppelt spiegeln) and prints the output\n";
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace tapisto::tool;
+  const std::vector<std::string> all(argv + 1, argv + argc);
+  if (all.empty() || all[0] == "--help" || all[0] == "-h") {
+    std::cout << kUsage;
+    return all.empty() ? 2 : 0;
+  }
+  const std::vector<std::string> rest(all.begin() + 1, all.end());
+  try {
+    if (all[0] == "decode") return RunDecode(rest);
+    if (all[0] == "compose") return RunCompose(rest);
+    throw UsageError("unknown command " + all[0]);
+  } catch (const UsageError& e) {
+    std::cerr << "tapisto-tool: " << e.what() << "\n" << kUsage;
+    return 2;
+  }
+}
