@@ -607,7 +607,7 @@ TEST(BmpDamaged, EveryTruncationIsAFormatError) {
   }
 }
 
-TEST(BmpDamaged, BadHeadersAndStreamsGiveTheSpecificError) {
+TEST(BmpDamaged, BadHeadersAndStreamsNameTheirFault) {
   const auto with = [](auto change) {
     BmpLayout f;
     f.bits = 8;
@@ -710,7 +710,7 @@ TEST(BmpDamaged, BadHeadersAndStreamsGiveTheSpecificError) {
   for (const Case& c : cases) EXPECT_CONTAINS(ErrorOf(c.file), c.error);
 }
 
-TEST(BmpDamaged, CrasherFilesGiveTheirSpecificError) {
+TEST(BmpDamaged, CrasherFilesFailWithTheirRecordedError) {
   const std::string dir = std::string(TAPISTO_TEST_DATA) + "/crashers/";
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"bmp-rle8-run-past-bottom.bmp", "BMP: RLE data runs past the last row"},
