@@ -51,6 +51,9 @@ class ConsoleDialogs final : public Dialogs {
     return answer_;
   }
   void ShowErrorReport(const std::string& text) override { std::cerr << text << "\n\n"; }
+  std::optional<std::string> ChooseFile(const std::string&, const std::string&) override {
+    return std::nullopt;  // no window: every choice is cancelled
+  }
 
  private:
   bool answer_;

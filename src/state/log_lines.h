@@ -2,6 +2,7 @@
 // window shows them (it is hidden until the user opens it).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,13 @@ class LogLines {
   bool WindowExists() const noexcept { return windowExists_; }
   void SetWindowExists(bool exists) noexcept { windowExists_ = exists; }
   const std::vector<std::string>& Lines() const noexcept { return lines_; }
-  void Append(std::string line) { lines_.push_back(std::move(line)); }
+  void Append(std::string line) {
+    lines_.push_back(std::move(line));
+    if (appended) appended(lines_.back());
+  }
+
+  // Set by a view that shows the lines (the log window's text box).
+  std::function<void(const std::string&)> appended;
 
  private:
   bool windowExists_ = false;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,12 +75,23 @@ class RecordingDialogs final : public Dialogs {
     return answer;
   }
   void ShowErrorReport(const std::string& text) override { errorReports.push_back(text); }
+  std::optional<std::string> ChooseFile(const std::string& filter,
+                                        const std::string& initialFolder) override {
+    fileDialogs.push_back({filter, initialFolder});
+    if (chosenFiles.empty()) return std::nullopt;
+    auto chosen = chosenFiles.front();
+    chosenFiles.pop_front();
+    return chosen;
+  }
 
   std::vector<std::string> messages;
   std::vector<std::string> questions;
   std::vector<std::string> errorReports;
   std::deque<bool> answers;          // answers to the next questions; No when none is left
   std::function<void()> onQuestion;  // runs when a question is asked
+  // The file dialog's answers in turn (nullopt: cancelled), and what each dialog was given.
+  std::deque<std::optional<std::string>> chosenFiles;
+  std::vector<std::pair<std::string, std::string>> fileDialogs;
 };
 
 // The offset fields and style list as the compositions see them, recording every call.

@@ -1,0 +1,120 @@
+// Toolkit-neutral models of the main window's controls. A view mirrors them: it turns native
+// events into the User... calls and redraws a control when its model tells it something
+// changed (the viewChanged hook). The program's own change handlers are separate, attachable
+// and detachable, and fire exactly as the window framework's controls fire them.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tapisto {
+
+using Handler = std::function<void()>;
+
+// What every control has: enabled state, a hint, and the hook a view uses to redraw.
+struct ControlBase {
+  std::string hint;
+  Handler viewChanged;  // set by the view; called after any change the view must show
+
+  bool Enabled() const noexcept { return enabled_; }
+  void SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    NotifyView();
+  }
+
+ protected:
+  void NotifyView() const {
+    if (viewChanged) viewChanged();
+  }
+
+ private:
+  bool enabled_ = true;
+};
+
+// A push button, label, picture or link label: a caption and a click handler.
+struct ClickableControl : ControlBase {
+  std::string caption;
+  Handler onClick;
+  void UserClick() const {
+    if (onClick) onClick();
+  }
+};
+
+// A single-line edit box (Edit1). Every change of the text runs the change handler; setting
+// the text it already holds is no change.
+class EditModel : public ControlBase {
+ public:
+  const std::string& Text() const noexcept { return text_; }
+  void SetText(const std::string& text);
+  // The user typed: the view passes the whole new text.
+  void UserEdit(const std::string& text) { SetText(text); }
+  void SelectAll();
+  bool AllSelected() const noexcept { return allSelected_; }
+
+  void AttachChange(Handler handler) { onChange_ = std::move(handler); }
+  void DetachChange() { onChange_ = nullptr; }
+  bool ChangeAttached() const noexcept { return static_cast<bool>(onChange_); }
+
+ private:
+  std::string text_;
+  bool allSelected_ = false;
+  Handler onChange_;
+};
+
+// A spin field (SpinEdit1, SpinEdit2): a signed integer as text, arrows stepping by 10.
+// Bounds 0 and 0 mean no bounds; otherwise set and stepped values are clamped into them, and
+// a typed value when the field loses the focus. Changing the bounds clamps nothing. A text
+// that is not a whole number reads as the lower bound.
+class SpinEditModel : public ControlBase {
+ public:
+  static constexpr int kIncrement = 10;
+
+  const std::string& Text() const noexcept { return text_; }
+  int Value() const;
+  void SetValue(int value);
+  int MinValue() const noexcept { return min_; }
+  int MaxValue() const noexcept { return max_; }
+  void SetBounds(int minValue, int maxValue);
+
+  void UserEdit(const std::string& text) { SetText(text); }
+  void UserStepUp() { SetValue(Value() + kIncrement); }
+  void UserStepDown() { SetValue(Value() - kIncrement); }
+  void UserLeaveField();
+
+  void AttachChange(Handler handler) { onChange_ = std::move(handler); }
+  void DetachChange() { onChange_ = nullptr; }
+  bool ChangeAttached() const noexcept { return static_cast<bool>(onChange_); }
+
+ private:
+  void SetText(const std::string& text);
+  int Clamp(int value) const noexcept;
+
+  std::string text_ = "0";
+  int min_ = 0;
+  int max_ = 0;
+  Handler onChange_;
+};
+
+// A drop-down list without typing (ComboBox1). Its change handler runs only when the user
+// selects an entry; a selection made by the program runs nothing.
+class ComboBoxModel : public ControlBase {
+ public:
+  std::vector<std::string> items;
+
+  int ItemIndex() const noexcept { return index_; }
+  // The selected entry's text; empty when nothing is selected.
+  std::string Text() const;
+  void SetItemIndex(int index);
+  void UserSelect(int index);
+
+  void AttachChange(Handler handler) { onChange_ = std::move(handler); }
+  void DetachChange() { onChange_ = nullptr; }
+  bool ChangeAttached() const noexcept { return static_cast<bool>(onChange_); }
+
+ private:
+  int index_ = -1;
+  Handler onChange_;
+};
+
+}  // namespace tapisto
