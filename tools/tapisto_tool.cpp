@@ -9,6 +9,7 @@
 namespace tapisto::tool {
 int RunDecode(const std::vector<std::string>& args);
 int RunCompose(const std::vector<std::string>& args);
+int RunConvert(const std::vector<std::string>& args);
 }  // namespace tapisto::tool
 
 namespace {
@@ -20,7 +21,9 @@ constexpr const char* kUsage =
     "                       [--previous FILE] [--converted] [--answer ja|nein] --folder DIR "
     "FILE\n"
     "      runs a composing style (normal, addieren, spiegeln, duplizieren,\n"
-    "      duplizieren und spiegeln, duplizieren und doppelt spiegeln) and prints the output\n";
+    "      duplizieren und spiegeln, duplizieren und doppelt spiegeln) and prints the output\n"
+    "  tapisto-tool convert --to jpg|bmp [--background \"R G B\"] --folder DIR FILE\n"
+    "      prepares FILE for the desktop as applying it would; prints the output and log\n";
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -34,6 +37,7 @@ int main(int argc, char** argv) {
   try {
     if (all[0] == "decode") return RunDecode(rest);
     if (all[0] == "compose") return RunCompose(rest);
+    if (all[0] == "convert") return RunConvert(rest);
     throw UsageError("unknown command " + all[0]);
   } catch (const UsageError& e) {
     std::cerr << "tapisto-tool: " << e.what() << "\n" << kUsage;

@@ -1,5 +1,6 @@
 #include "convert/conversions.h"
 
+#include "base/text.h"
 #include "compose/toolkit.h"
 #include "image/gif.h"
 #include "image/jpeg.h"
@@ -64,6 +65,35 @@ void JPEGtoBMP(CompositionContext& ctx, const std::string& fileName) {
 
 void PNGtoBMP(CompositionContext& ctx, const std::string& fileName) {
   WriteBmp(ctx, PngOverBackground(ctx, fileName), fileName);
+}
+
+bool PrepareDesktopFile(CompositionContext& ctx, LogLines& log, const std::string& path,
+                        bool toBmp) {
+  const std::string upper = UpperAscii(path);
+  const auto has = [&upper](const char* part) { return upper.find(part) != std::string::npos; };
+  if (toBmp) {
+    if (has(".GIF")) {
+      GIFtoBMP(ctx, path);
+    } else if (has(".JPG")) {
+      JPEGtoBMP(ctx, path);
+    } else if (has(".PNG")) {
+      PNGtoBMP(ctx, path);
+    } else {
+      return false;
+    }
+    return true;
+  }
+  if (has(".PNG")) {
+    PNGtoJPEG(ctx, log, path);
+  } else if (has(".GIF")) {
+    GIFtoJPEG(ctx, log, path);
+  } else if (has(".JPG")) {
+    ctx.state.ComposedFile = path;
+  } else {
+    return false;
+  }
+  AppendLogLine(log, "sWallpaper: " + path);
+  return true;
 }
 
 }  // namespace tapisto

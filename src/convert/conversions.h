@@ -20,4 +20,13 @@ void GIFtoBMP(CompositionContext& ctx, const std::string& fileName);
 void JPEGtoBMP(CompositionContext& ctx, const std::string& fileName);
 void PNGtoBMP(CompositionContext& ctx, const std::string& fileName);
 
+// Prepares a file the desktop can show, as applying a wallpaper does. For a desktop that keeps
+// a converted copy (`toBmp`), a path containing ".GIF", ".JPG" or ".PNG" (tested in this
+// order, anywhere in the upper-cased path) becomes a BMP. Otherwise ".PNG", ".GIF" and ".JPG"
+// are tested in this order: PNG and GIF become JPEG, a JPEG is used as it is (ComposedFile
+// names it), and the line "sWallpaper: " + the path is logged. Returns false, doing nothing,
+// when the path names none of these formats.
+bool PrepareDesktopFile(CompositionContext& ctx, LogLines& log, const std::string& path,
+                        bool toBmp);
+
 }  // namespace tapisto

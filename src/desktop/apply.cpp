@@ -14,37 +14,12 @@ bool Contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
 }
 
-// Converts the source where the desktop needs another format. Returns whether the path named
-// one of the picture formats, so that its conversion (or the JPEG itself) is what ComposedFile
-// now names.
-bool PrepareDesktopFile(DesktopContext& d, SettingsKey& key, const std::string& wallpaper) {
-  WallpaperState& state = d.state();
-  CompositionContext& ctx = d.compose;
-  const std::string upper = UpperAscii(wallpaper);
-  if (state.HasConvertedWallpaper && !wallpaper.empty()) {
-    key.WriteString("ConvertedWallpaper", wallpaper);
-    if (Contains(upper, ".GIF")) {
-      GIFtoBMP(ctx, wallpaper);
-    } else if (Contains(upper, ".JPG")) {
-      JPEGtoBMP(ctx, wallpaper);
-    } else if (Contains(upper, ".PNG")) {
-      PNGtoBMP(ctx, wallpaper);
-    } else {
-      return false;
-    }
-    return true;
-  }
-  if (Contains(upper, ".PNG")) {
-    PNGtoJPEG(ctx, d.log, wallpaper);
-  } else if (Contains(upper, ".GIF")) {
-    GIFtoJPEG(ctx, d.log, wallpaper);
-  } else if (Contains(upper, ".JPG")) {
-    state.ComposedFile = wallpaper;
-  } else {
-    return false;
-  }
-  AppendLogLine(d.log, "sWallpaper: " + wallpaper);
-  return true;
+// Writes "ConvertedWallpaper" on desktops that keep a converted copy, then converts the source
+// where the desktop needs another format. Returns whether the path named a picture format.
+bool PrepareWallpaperFile(DesktopContext& d, SettingsKey& key, const std::string& wallpaper) {
+  const bool toBmp = d.state().HasConvertedWallpaper && !wallpaper.empty();
+  if (toBmp) key.WriteString("ConvertedWallpaper", wallpaper);
+  return PrepareDesktopFile(d.compose, d.log, wallpaper, toBmp);
 }
 
 // Applies the selected style row. Composition rows make ComposedFile the wallpaper file.
@@ -110,7 +85,7 @@ void SetWallpaperSystem(DesktopContext& d, const std::string& sWallpaper) {
     if (!key) {
       d.compose.dialogs.ShowMessage("Kann nicht in die Registry schreiben.");
     } else {
-      const bool knownFormat = PrepareDesktopFile(d, *key, wallpaper);
+      const bool knownFormat = PrepareWallpaperFile(d, *key, wallpaper);
       // A path that names none of the picture formats is applied as the file itself: an
       // earlier, unrelated ComposedFile must not become the wallpaper in its place.
       if (knownFormat && !Contains(UpperAscii(wallpaper), ".BMP") &&

@@ -100,7 +100,9 @@ TEST(IsFileLocked, FreeMissingHeldAndReadOnlyFiles) {
   EXPECT_FALSE(IsFileLocked(files, path));
 
   std::filesystem::permissions(path, std::filesystem::perms::owner_read);
-  if (::geteuid() != 0) EXPECT_TRUE(IsFileLocked(files, path));  // root may write anyway
+  if (::geteuid() != 0) {
+    EXPECT_TRUE(IsFileLocked(files, path));  // root may write anyway
+  }
 }
 
 // Holds a file the way another program would, until released.

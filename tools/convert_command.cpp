@@ -1,0 +1,57 @@
+// tapisto-tool convert: prepares a picture for the desktop as applying it would, without
+// touching desktop settings, and prints the file it produced and the log lines.
+#include <iostream>
+
+#include "base/error.h"
+#include "convert/conversions.h"
+#include "desktop/background_colour.h"
+#include "desktop/posix/posix_files.h"
+#include "tool_support.h"
+
+namespace tapisto::tool {
+
+namespace {
+class NoControls final : public CompositionControls {
+ public:
+  int OffsetX() override { return 0; }
+  int OffsetY() override { return 0; }
+  void DetachOffsetHandlers() override {}
+  void AttachOffsetHandlers() override {}
+  void ResetOffsetXToZero() override {}
+  void SelectFirstStyleSilently() override {}
+};
+}  // namespace
+
+int RunConvert(const std::vector<std::string>& args) {
+  const Arguments a = Arguments::Parse(args, {"--to", "--background", "--folder"}, {});
+  if (a.plain.size() != 1) throw UsageError("convert takes one picture FILE");
+  const std::string to = a.Get("--to").value_or("");
+  if (to != "jpg" && to != "bmp") throw UsageError("convert needs --to jpg or --to bmp");
+  if (!a.Has("--folder")) throw UsageError("convert needs --folder");
+
+  WallpaperState state;
+  SplitBackgroundText(state, a.Get("--background").value_or("0 0 0"));
+  state.WallpaperFolder = *a.Get("--folder");
+  FixedScreen screen(1, 1);
+  IdlePump pump;
+  SteadyClock clock;
+  PosixFiles files;
+  ConsoleDialogs dialogs(false);
+  NoControls controls;
+  CompositionContext ctx{state, screen, pump, clock, files, dialogs, controls};
+  LogLines log;
+  log.SetWindowExists(true);
+  int status = 0;
+  try {
+    PrepareDesktopFile(ctx, log, a.plain[0], to == "bmp");
+  } catch (...) {
+    // What applying shows when the conversion fails.
+    dialogs.ShowMessage("SetWallpaper\n\n" + DescribeCurrentException());
+    status = 1;
+  }
+  std::cout << state.ComposedFile << "\n";
+  for (const std::string& line : log.Lines()) std::cout << line << "\n";
+  return status;
+}
+
+}  // namespace tapisto::tool
