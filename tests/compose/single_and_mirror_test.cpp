@@ -11,6 +11,7 @@
 #include "image/file_io.h"
 #include "image/jpeg.h"
 #include "picture_kinds.h"
+#include "support/jpeg_inspect.h"
 #include "support/picture_files.h"
 
 namespace tapisto::test {
@@ -112,6 +113,25 @@ TEST(SingleAndMirror, OtherExtensionsGiveThePlainBackgroundWithoutAMessage) {
       EXPECT_EQ(std::filesystem::path(rig.state.ComposedFile).filename().string(),
                 std::string(style.prefix) +
                     (std::string(name) == "bild.png.txt" ? "bild.png.jpg" : "bild.jpg"));
+    }
+  }
+}
+
+TEST(SingleAndMirror, TheSavedFileIsABaselineColourJpegOfQuality100) {
+  for (const Style& style : kStyles) {
+    ComposeRig rig;
+    const KindPicture picture = MakeKindPicture(rig, Kind::Png, 10, 10);
+    style.run(rig.ctx, picture.path);
+    const Bytes jpeg = ReadWholeFile(rig.state.ComposedFile, 1 << 24);
+    const std::vector<Segment> frames = SegmentsOf(jpeg, 0xC0);  // SOF0: baseline
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_FALSE(HasMarker(jpeg, 0xC2));    // not progressive
+    EXPECT_EQ(frames[0].body.at(5), 3);     // three components: colour
+    EXPECT_EQ(frames[0].body.at(7), 0x22);  // luma sampled 2 x 2: 4:2:0
+    const auto tables = QuantTables(jpeg);
+    ASSERT_EQ(tables.size(), 2u);
+    for (const auto& table : tables) {
+      EXPECT_EQ(table, std::vector<int>(64, 1));  // quality 100 scales every entry to 1
     }
   }
 }
