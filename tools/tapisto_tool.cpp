@@ -10,6 +10,7 @@ namespace tapisto::tool {
 int RunDecode(const std::vector<std::string>& args);
 int RunCompose(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
+int RunApply(const std::vector<std::string>& args);
 }  // namespace tapisto::tool
 
 namespace {
@@ -23,7 +24,11 @@ constexpr const char* kUsage =
     "      runs a composing style (normal, addieren, spiegeln, duplizieren,\n"
     "      duplizieren und spiegeln, duplizieren und doppelt spiegeln) and prints the output\n"
     "  tapisto-tool convert --to jpg|bmp [--background \"R G B\"] --folder DIR FILE\n"
-    "      prepares FILE for the desktop as applying it would; prints the output and log\n";
+    "      prepares FILE for the desktop as applying it would; prints the output and log\n"
+    "  tapisto-tool apply --hive FILE.reg --folder DIR --screen WxH --style TEXT [--x N] [--y N]\n"
+    "                     PICTURE\n"
+    "      reads the hive as start-up does and applies PICTURE with the style (\"\": none);\n"
+    "      an empty PICTURE removes the wallpaper. Writes only the given hive file\n";
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -38,6 +43,7 @@ int main(int argc, char** argv) {
     if (all[0] == "decode") return RunDecode(rest);
     if (all[0] == "compose") return RunCompose(rest);
     if (all[0] == "convert") return RunConvert(rest);
+    if (all[0] == "apply") return RunApply(rest);
     throw UsageError("unknown command " + all[0]);
   } catch (const UsageError& e) {
     std::cerr << "tapisto-tool: " << e.what() << "\n" << kUsage;

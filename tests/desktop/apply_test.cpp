@@ -49,9 +49,7 @@ struct ApplyRig : DesktopRig {
     return Picture(name, EncodeBmp(r));
   }
   std::string Png(const std::string& name) { return Picture(name, MakePng(PatternRgba(6, 4))); }
-  std::string Output(const std::string& name) const {
-    return state.WallpaperFolder + "/" + name;
-  }
+  std::string Output(const std::string& name) const { return state.WallpaperFolder + "/" + name; }
   void Apply(const std::string& style, const std::string& file) {
     controls.styleText = style;
     controls.fileField = file;
@@ -70,16 +68,16 @@ TEST(Apply, DesktopStylesWriteTheirValuesAsStringsAndDisableTheOffsets) {
     const char* tile;
     const char* code;
   };
-  for (const Row row : {Row{"ausfüllen", "0", "10"}, Row{"anpassen", "0", "6"},
-                        Row{"dehnen", "0", "2"}, Row{"strecken", "0", "22"},
-                        Row{"zentriert", "0", "0"}, Row{"nebeneinander", "1", "0"}}) {
+  for (const Row row :
+       {Row{"ausfüllen", "0", "10"}, Row{"anpassen", "0", "6"}, Row{"dehnen", "0", "2"},
+        Row{"strecken", "0", "22"}, Row{"zentriert", "0", "0"}, Row{"nebeneinander", "1", "0"}}) {
     SCOPED_TRACE(row.style);
     ApplyRig rig;
     const std::string bmp = rig.Bmp("bild.bmp");
     rig.Apply(row.style, bmp);
-    EXPECT_EQ(rig.events, (Events{"Wallpaper=" + bmp, "pump", std::string("TileWallpaper=") +
-                                  row.tile, std::string("WallpaperStyle=") + row.code,
-                                  "refresh"}));
+    EXPECT_EQ(rig.events,
+              (Events{"Wallpaper=" + bmp, "pump", std::string("TileWallpaper=") + row.tile,
+                      std::string("WallpaperStyle=") + row.code, "refresh"}));
     EXPECT_FALSE(rig.controls.xEnabled);
     EXPECT_FALSE(rig.controls.yEnabled);
     EXPECT_TRUE(rig.log.Lines().empty());  // a BMP is used as it is, nothing logged
@@ -87,7 +85,7 @@ TEST(Apply, DesktopStylesWriteTheirValuesAsStringsAndDisableTheOffsets) {
     // Strings in the hive, never dword values.
     EXPECT_NE(rig.HiveText().find(std::string("\"WallpaperStyle\"=\"") + row.code + "\""),
               std::string::npos);
-    EXPECT_EQ(rig.refresh.Last().wallpaper, bmp);
+    EXPECT_EQ(rig.refresh.LastRequest().wallpaper, bmp);
   }
 }
 
@@ -173,8 +171,7 @@ TEST(Apply, AFailingCompositionIsReportedAndTheWritesGoOn) {
   EXPECT_EQ(rig.dialogs.messages[0].rfind("ComboBox-Auswahl\n\nConversionError : ", 0), 0u);
   // The wallpaper file and style values as far as they had got.
   EXPECT_EQ(rig.events,
-            (Events{"Wallpaper=" + bmp, "pump", "TileWallpaper=1", "WallpaperStyle=0",
-                    "refresh"}));
+            (Events{"Wallpaper=" + bmp, "pump", "TileWallpaper=1", "WallpaperStyle=0", "refresh"}));
 }
 
 TEST(Apply, GuardedStylesWithAnEmptyFileFieldWriteAnEmptyWallpaperOnly) {
@@ -187,8 +184,7 @@ TEST(Apply, GuardedStylesWithAnEmptyFileFieldWriteAnEmptyWallpaperOnly) {
     rig.controls.styleText = style;
     rig.controls.fileField = "";
     SetWallpaperSystem(rig.recorded, "");
-    EXPECT_EQ(rig.events,
-              (Events{"Wallpaper=", "TileWallpaper=1", "WallpaperStyle=6", "refresh"}))
+    EXPECT_EQ(rig.events, (Events{"Wallpaper=", "TileWallpaper=1", "WallpaperStyle=6", "refresh"}))
         << style;
     EXPECT_FALSE(rig.controls.xEnabled);
   }

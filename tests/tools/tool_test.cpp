@@ -129,5 +129,46 @@ TEST(ToolConvert, ConvertsAsApplyingWouldAndPrintsTheLogLines) {
   EXPECT_EQ(ReadBmpFile(folder + "/Bild.bmp").Width(), 4);
 }
 
+TEST(ToolApply, ReadsTheHiveAppliesAndWritesOnlyThatHive) {
+  TempDir dir;
+  const std::string hive = dir.File("HKCU.reg");
+  WriteBytes(hive, {});
+  {
+    std::FILE* f = std::fopen(hive.c_str(), "wb");
+    std::fputs(
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"Wallpaper\"=\"\"\n\n"
+        "[HKEY_CURRENT_USER\\Control Panel\\Colors]\n\"Background\"=\"0 128 255\"\n",
+        f);
+    std::fclose(f);
+  }
+  WriteBytes(dir.File("Logo.png"), MakePng(PatternRgba(8, 8)));
+  const std::string folder = dir.File("out");
+  std::filesystem::create_directory(folder);
+  const Result r =
+      RunTool(dir, "apply --hive " + Quote(hive) + " --folder " + Quote(folder) +
+                       " --screen 64x48 --style spiegeln --x 4 " + Quote(dir.File("Logo.png")));
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out,
+            "newFileName: " + folder + "/Logo.jpg\nsWallpaper: " + dir.File("Logo.png") + "\n");
+  std::FILE* f = std::fopen(hive.c_str(), "rb");
+  std::string text(4096, '\0');
+  text.resize(std::fread(text.data(), 1, text.size(), f));
+  std::fclose(f);
+  EXPECT_NE(text.find("\"Wallpaper\"=\"" + folder + "/MirrLogo.jpg\""), std::string::npos) << text;
+  EXPECT_NE(text.find("\"WallpaperStyle\"=\"0\""), std::string::npos) << text;
+
+  // An empty picture removes the wallpaper.
+  const Result reset = RunTool(dir, "apply --hive " + Quote(hive) + " --folder " + Quote(folder) +
+                                        " --screen 64x48 --style '' ''");
+  EXPECT_EQ(reset.exitCode, 0) << reset.err;
+  f = std::fopen(hive.c_str(), "rb");
+  text.assign(4096, '\0');
+  text.resize(std::fread(text.data(), 1, text.size(), f));
+  std::fclose(f);
+  EXPECT_NE(text.find("\"Wallpaper\"=\"\""), std::string::npos) << text;
+}
+
 }  // namespace
 }  // namespace tapisto::test
