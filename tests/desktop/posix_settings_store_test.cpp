@@ -11,11 +11,14 @@
 #include "base/error.h"
 #include "desktop/posix/atomic_file.h"
 #include "desktop_rig.h"
+#include "support/file_size_limit.h"
+#include "support/file_size_limit.h"
 
 namespace tapisto {
 namespace {
 
 namespace fs = std::filesystem;
+using test::FileSizeLimit;
 using test::DesktopRig;
 using test::ReadText;
 using test::ScopedEnv;
@@ -238,26 +241,6 @@ TEST(PosixSettingsStore, HiveFilesThatAreNoFileOrTooLargeAreRefused) {
   PosixSettingsStore nowhere("");
   EXPECT_NE(ErrorOf([&] { nowhere.OpenKey("Control Panel"); }), "(no SettingsError)");
 }
-
-// A file-size limit makes the write of the temporary file fail part-way, for root too.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &old_);
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = old_;
-    limited.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &limited);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &old_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-
- private:
-  rlimit old_{};
-  void (*oldHandler_)(int) = nullptr;
-};
 
 TEST(PosixSettingsStore, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
   DesktopRig rig;
