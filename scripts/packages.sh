@@ -3,6 +3,7 @@
 
 tapisto_packages_build=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev zlib1g-dev
   libgtest-dev libbenchmark-dev)
+tapisto_packages_fuzz=(clang libclang-rt-14-dev)
 
 tapisto_install_packages() {
   local group=$1 missing=() pkg
