@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,10 +25,12 @@ class GifPicture {
 
   // The colour shown where the first frame is transparent or does not cover the screen: the
   // global colour table's entry at the background index; white (the system window colour)
-  // when the GIF has no global colour table; or what SetBackgroundColour set.
+  // when the GIF has no global colour table or the index lies past its end; or what
+  // SetBackgroundColour set.
   Colour BackgroundColour() const noexcept;
   // Makes `colour` the background: the compositions set the desktop background colour. The
-  // colour is added to the global colour table when it is not in it.
+  // colour is added to the global colour table when it is not in it and the table has fewer
+  // than 256 entries (a full table stays as it is; the colour is still the background).
   void SetBackgroundColour(Colour colour);
 
   // The first frame drawn on a raster of the logical screen's size (pixel format Device).
@@ -40,11 +43,13 @@ class GifPicture {
   int height_ = 0;
   std::vector<Colour> globalTable_;
   int backgroundIndex_ = 0;
-  // The first frame: its rectangle on the screen, its colours (one per frame pixel, rows
-  // top-down after de-interlacing) and which of them are transparent.
+  // What SetBackgroundColour set; it wins over the table even when the table had no room.
+  std::optional<Colour> backgroundOverride_;
+  // The part of the first frame that lies on the screen: its rectangle and its colours, one
+  // per pixel, rows top-down after de-interlacing. Transparent pixels (and pixels the data
+  // never reached) hold a value with the top byte set, which no Colour has.
   int frameLeft_ = 0, frameTop_ = 0, frameWidth_ = 0, frameHeight_ = 0;
   std::vector<Colour> framePixels_;
-  std::vector<std::uint8_t> frameTransparent_;  // 1 where transparent
 };
 
 // Throws ImageFormatError (ImageTooLargeError over `limits`).
