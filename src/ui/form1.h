@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "compose/composition_context.h"
+#include "compose/picture_cache.h"
 #include "desktop/desktop_context.h"
 #include "desktop/desktop_controls.h"
 #include "state/log_lines.h"
@@ -131,6 +132,7 @@ class TForm1 final : public DesktopControls {
   WindowPorts ports_;
   LogLines& log_;
   WallpaperState state_;
+  PictureCache pictures_;  // decoded pictures reused while their files are unchanged
   CompositionContext compose_;
   DesktopContext desktop_;
   std::string focused_;
