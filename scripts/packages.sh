@@ -2,7 +2,8 @@
 # fresh Debian 12 machine as root (or through sudo) and cost nothing when all is there.
 
 tapisto_packages_build=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev zlib1g-dev
-  libgtest-dev libbenchmark-dev)
+  libgtest-dev libbenchmark-dev libx11-dev libxrandr-dev libglib2.0-dev gsettings-desktop-schemas
+  xvfb)
 
 tapisto_install_packages() {
   local group=$1 missing=() pkg
