@@ -375,6 +375,55 @@ TEST_F(X11Desktop, ScreenSizeIsTheRootWindowsWithoutAPrimaryOutput) {
   EXPECT_EQ(screen.Height(), kHeight);
 }
 
+TEST_F(X11Desktop, ScreenSizeIsThePrimaryOutputsWhenThereIsOne) {
+  // The server's one output shows a 200 x 100 mode at the root's top-left and is made
+  // primary; the root window stays 320 x 240.
+  const x11::DisplayPtr d = x11::OpenDisplay();
+  Display* x = d.get();
+  const Window root = XDefaultRootWindow(x);
+  XRRScreenResources* resources = XRRGetScreenResourcesCurrent(x, root);
+  ASSERT_TRUE(resources != nullptr && resources->noutput >= 1);
+  RROutput output = resources->outputs[0];
+  XRROutputInfo* info = XRRGetOutputInfo(x, resources, output);
+  ASSERT_TRUE(info != nullptr && info->crtc != 0);
+  const RRCrtc crtc = info->crtc;
+  XRRFreeOutputInfo(info);
+  XRRCrtcInfo* before = XRRGetCrtcInfo(x, resources, crtc);
+  const RRMode oldMode = before->mode;
+  XRRFreeCrtcInfo(before);
+
+  char name[] = "200x100";
+  XRRModeInfo mode{};
+  mode.width = 200;
+  mode.height = 100;
+  mode.dotClock = 1000000;
+  mode.hTotal = 200;
+  mode.vTotal = 100;
+  mode.name = name;
+  mode.nameLength = 7;
+  const RRMode small = XRRCreateMode(x, root, &mode);
+  XRRAddOutputMode(x, output, small);
+  ASSERT_EQ(XRRSetCrtcConfig(x, resources, crtc, CurrentTime, 0, 0, small, RR_Rotate_0, &output, 1),
+            0);
+  XSync(x, False);
+  // Not primary yet: the root window's size.
+  EXPECT_EQ(X11Screen(1, 1).Width(), kWidth);
+  XRRSetOutputPrimary(x, root, output);
+  XSync(x, False);
+  const X11Screen screen(1, 1);
+  EXPECT_EQ(screen.Width(), 200);
+  EXPECT_EQ(screen.Height(), 100);
+
+  // The server as the other tests expect it.
+  XRRSetOutputPrimary(x, root, 0);
+  XRRSetCrtcConfig(x, resources, crtc, CurrentTime, 0, 0, oldMode, RR_Rotate_0, &output, 1);
+  XRRDeleteOutputMode(x, output, small);
+  XRRDestroyMode(x, small);
+  XRRFreeScreenResources(resources);
+  XSync(x, False);
+  EXPECT_EQ(screen.Width(), kWidth);
+}
+
 TEST(X11Absent, WithoutADisplayNothingIsDrawnAndTheScreenFallsBack) {
   for (const std::optional<std::string>& name :
        {std::optional<std::string>(), std::optional<std::string>(""),
