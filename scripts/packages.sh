@@ -2,13 +2,9 @@
 # fresh Debian 12 machine as root (or through sudo) and cost nothing when all is there.
 
 tapisto_packages_build=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev zlib1g-dev
-<<<<<<< HEAD
-  libgtest-dev libbenchmark-dev)
-tapisto_packages_fuzz=(clang libclang-rt-14-dev)
-=======
   libgtest-dev libbenchmark-dev libx11-dev libxrandr-dev libglib2.0-dev gsettings-desktop-schemas
   xvfb)
->>>>>>> linux-desktop
+tapisto_packages_fuzz=(clang libclang-rt-14-dev)
 
 tapisto_install_packages() {
   local group=$1 missing=() pkg
