@@ -3,6 +3,8 @@
 
 tapisto_packages_build=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev zlib1g-dev
   libgtest-dev libbenchmark-dev)
+# The Linux window (Qt 6 Widgets, its offscreen platform for the tests) and a font for it.
+tapisto_packages_build+=(qt6-base-dev fonts-dejavu-core)
 tapisto_packages_fuzz=(clang libclang-rt-14-dev)
 
 tapisto_install_packages() {
