@@ -4,6 +4,10 @@
 tapisto_packages_build=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev zlib1g-dev
   libgtest-dev libbenchmark-dev libx11-dev libxrandr-dev libglib2.0-dev gsettings-desktop-schemas
   xvfb)
+# The Linux window (Qt 6 Widgets, its offscreen platform for the tests) and a font for it.
+tapisto_packages_build+=(qt6-base-dev fonts-dejavu-core)
+# For ./run without a display: a virtual X server and the tools for its screenshot.
+tapisto_packages_display=(xvfb xauth x11-apps x11-utils netpbm)
 tapisto_packages_fuzz=(clang libclang-rt-14-dev)
 
 tapisto_install_packages() {

@@ -1,0 +1,53 @@
+// Tapisto on Linux: the program entry over Qt. The windows' models run as on every system; Qt
+// gives them the application object, the boxes, the message pump, the screen and the clock,
+// and the POSIX backends give them the settings, the files, the shell and the desktop refresh.
+#include <QApplication>
+
+#include "desktop/posix/posix_files.h"
+#include "desktop/posix/posix_refresh.h"
+#include "desktop/posix/posix_settings_store.h"
+#include "desktop/posix/posix_shell.h"
+#include "desktop/posix/running_desktop.h"
+#include "ui/program.h"
+#include "ui/qt/log_window.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/qt_application.h"
+#include "ui/qt/qt_dialogs.h"
+#include "ui/qt/qt_ports.h"
+#include "ui/window_support.h"
+
+int main(int argc, char** argv) {
+  QApplication qtApplication(argc, argv);
+  tapisto::QtApplication application(qtApplication);
+  tapisto::QtScreen screen;
+  tapisto::QtMessagePump pump;
+  tapisto::QtClock clock;
+  tapisto::PosixFiles files;
+  tapisto::QtDialogs dialogs(application);
+  // A first start seeds the settings file from what the running desktop shows, and every
+  // refresh hands the settings written to the running desktop (X11 root window, GNOME).
+  tapisto::PosixSettingsStore settings(tapisto::PosixSettingsStore::DefaultHivePath(),
+                                       tapisto::SeedFromRunningDesktop);
+  tapisto::RunningDesktop desktop;
+  tapisto::PosixRefresh refresh(settings, &desktop);
+  tapisto::PosixShell shell;
+  const tapisto::WindowPorts ports{screen,   pump,    clock, files,      dialogs,
+                                   settings, refresh, shell, application};
+  tapisto::Program program(ports);
+  int result = 0;
+  try {
+    program.Start();
+    tapisto::MainWindowView mainWindow(*program.Form1(), dialogs);
+    tapisto::LogWindowView logWindow(*program.Form2(), dialogs);
+    dialogs.SetOwner(&mainWindow);
+    mainWindow.show();
+    result = QApplication::exec();
+    dialogs.SetOwner(nullptr);
+  } catch (...) {
+    // Only a failure outside every handler gets here (no memory for the windows, say).
+    dialogs.ShowErrorReport(tapisto::CurrentErrorMessage());
+    result = 1;
+  }
+  program.Finish();
+  return result;
+}

@@ -1,0 +1,36 @@
+// The Qt side of the ports the windows use: the primary screen, the tick counter and the
+// message pump.
+#pragma once
+
+#include <cstdint>
+
+#include "desktop/ports/clock.h"
+#include "desktop/ports/message_pump.h"
+#include "desktop/ports/screen.h"
+
+namespace tapisto {
+
+// The primary screen in device pixels (its geometry times its device pixel ratio), read afresh
+// at every call; 0 x 0 when there is no screen.
+class QtScreen final : public Screen {
+ public:
+  int Width() const override;
+  int Height() const override;
+};
+
+// Milliseconds of the steady clock, cut to 32 bits so the counter wraps as the program expects.
+class QtClock final : public Clock {
+ public:
+  std::uint32_t TickCount() override;
+};
+
+// The GUI thread's event queue. Qt has no wait that leaves the waking event queued, so
+// WaitForMessages handles the events that end the wait, as the next ProcessMessages would.
+class QtMessagePump final : public MessagePump {
+ public:
+  void ProcessMessages() override;
+  // Sleeps in the event dispatcher until an event arrives or a timer of `timeoutMs` fires.
+  void WaitForMessages(std::uint32_t timeoutMs) override;
+};
+
+}  // namespace tapisto
