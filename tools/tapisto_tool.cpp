@@ -6,6 +6,10 @@
 
 #include "tool_support.h"
 
+#ifdef _WIN32
+#include "desktop/win32/win32_command_line.h"
+#endif
+
 namespace tapisto::tool {
 int RunDecode(const std::vector<std::string>& args);
 int RunCompose(const std::vector<std::string>& args);
@@ -28,7 +32,14 @@ constexpr const char* kUsage =
 
 int main(int argc, char** argv) {
   using namespace tapisto::tool;
+#ifdef _WIN32
+  // Paths with characters outside the ANSI code page reach the program intact only this way.
+  static_cast<void>(argc);
+  static_cast<void>(argv);
+  const std::vector<std::string> all = tapisto::CommandLineArguments();
+#else
   const std::vector<std::string> all(argv + 1, argv + argc);
+#endif
   if (all.empty() || all[0] == "--help" || all[0] == "-h") {
     std::cout << kUsage;
     return all.empty() ? 2 : 0;
