@@ -7,7 +7,8 @@
 #   wine-run.sh STATE_DIR --start-server      keep one wineserver running for the tests
 #   wine-run.sh STATE_DIR --stop-server       end it
 set -eu
-state=$1
+mkdir -p "$1"
+state=$(cd "$1" && pwd) # Wine takes only an absolute prefix
 shift
 WINEPREFIX=$state/prefix
 HOME=$state/home
