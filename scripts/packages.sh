@@ -3,6 +3,7 @@
 
 tapisto_packages_build=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev zlib1g-dev
   libgtest-dev libbenchmark-dev)
+tapisto_packages_fuzz=(clang libclang-rt-14-dev)
 # The Windows cross build and Wine to run it: MinGW-w64 with static zlib, what building
 # libjpeg-turbo from Debian's source package needs (nasm, dpkg-source), GoogleTest's sources.
 tapisto_packages_windows=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev

@@ -56,8 +56,11 @@ int RunDecode(const std::vector<std::string>& args) {
     WriteBmpFile(picture, a.plain[1]);
     std::cout << picture.Width() << " x " << picture.Height() << "\n";
     return 0;
-  } catch (const Error& e) {
-    std::cerr << Describe(e) << "\n";
+  } catch (const UsageError&) {
+    throw;
+  } catch (...) {
+    // Running out of memory on a huge picture is reported like any reader error.
+    std::cerr << DescribeCurrentException() << "\n";
     return 1;
   }
 }

@@ -14,6 +14,9 @@ namespace tapisto::tool {
 int RunDecode(const std::vector<std::string>& args);
 int RunCompose(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
+#ifndef _WIN32
+int RunApply(const std::vector<std::string>& args);
+#endif
 }  // namespace tapisto::tool
 
 namespace {
@@ -27,7 +30,14 @@ constexpr const char* kUsage =
     "      runs a composing style (normal, addieren, spiegeln, duplizieren,\n"
     "      duplizieren und spiegeln, duplizieren und doppelt spiegeln) and prints the output\n"
     "  tapisto-tool convert --to jpg|bmp [--background \"R G B\"] --folder DIR FILE\n"
-    "      prepares FILE for the desktop as applying it would; prints the output and log\n";
+    "      prepares FILE for the desktop as applying it would; prints the output and log\n"
+#ifndef _WIN32
+    "  tapisto-tool apply --hive FILE.reg --folder DIR --screen WxH --style TEXT [--x N] [--y N]\n"
+    "                     PICTURE\n"
+    "      reads the hive as start-up does and applies PICTURE with the style (\"\": none);\n"
+    "      an empty PICTURE removes the wallpaper. Writes only the given hive file\n"
+#endif
+    ;
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -49,6 +59,9 @@ int main(int argc, char** argv) {
     if (all[0] == "decode") return RunDecode(rest);
     if (all[0] == "compose") return RunCompose(rest);
     if (all[0] == "convert") return RunConvert(rest);
+#ifndef _WIN32
+    if (all[0] == "apply") return RunApply(rest);
+#endif
     throw UsageError("unknown command " + all[0]);
   } catch (const UsageError& e) {
     std::cerr << "tapisto-tool: " << e.what() << "\n" << kUsage;

@@ -586,8 +586,8 @@ std::vector<std::uint8_t> EncodeBmp(const Raster& raster) {
           break;
         case 16: {
           // 5-5-5, each channel truncated to its top 5 bits.
-          const unsigned v =
-              ((RedOf(c) >> 3u) << 10) | ((GreenOf(c) >> 3u) << 5) | (BlueOf(c) >> 3u);
+          const unsigned v = ((unsigned{RedOf(c)} >> 3u) << 10) |
+                             ((unsigned{GreenOf(c)} >> 3u) << 5) | (unsigned{BlueOf(c)} >> 3u);
           row[2 * x] = static_cast<std::uint8_t>(v & 0xFFu);
           row[2 * x + 1] = static_cast<std::uint8_t>(v >> 8);
           break;

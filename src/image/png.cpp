@@ -161,10 +161,13 @@ std::vector<Pass> PlanPasses(const Header& h, std::size_t bitsPerPixel, std::siz
   return passes;
 }
 
-// Inflates the concatenated IDAT payloads into a buffer of a fixed size, one chunk at a time.
+// Inflates the concatenated IDAT payloads, one chunk at a time, into a buffer that ends at the
+// size the header implies. The buffer grows with the data actually inflated (doubling), so a
+// small file that claims a huge picture costs memory in proportion to what it really holds,
+// not to what it claims.
 class Inflater {
  public:
-  explicit Inflater(std::size_t size) : out_(size) {
+  explicit Inflater(std::size_t size) : expected_(size) {
     const int rc = inflateInit(&stream_);
     if (rc == Z_MEM_ERROR) throw std::bad_alloc();
     if (rc != Z_OK) Fail("cannot start inflating");
@@ -179,6 +182,7 @@ class Inflater {
     stream_.next_in = const_cast<Bytef*>(data.data());
     stream_.avail_in = static_cast<uInt>(data.size());  // chunk lengths are under 2^31
     while (stream_.avail_in > 0) {
+      if (produced_ == out_.size() && out_.size() < expected_) Grow();
       const std::size_t room = out_.size() - produced_;
       const uInt step = static_cast<uInt>(std::min<std::size_t>(room, std::size_t{1} << 30));
       stream_.next_out = out_.data() + produced_;
@@ -202,11 +206,17 @@ class Inflater {
     }
   }
 
-  bool Complete() const noexcept { return produced_ == out_.size(); }
+  bool Complete() const noexcept { return produced_ == expected_; }
   std::vector<std::uint8_t>& Data() noexcept { return out_; }
 
  private:
+  void Grow() {
+    constexpr std::size_t kFirst = std::size_t{64} << 10;
+    out_.resize(std::min(expected_, std::max(kFirst, out_.size() * 2)));
+  }
+
   z_stream stream_{};
+  std::size_t expected_;
   std::vector<std::uint8_t> out_;
   std::size_t produced_ = 0;
   bool done_ = false;

@@ -38,7 +38,7 @@ void Raster::Resize(int width, int height) {
   } else if (width == width_) {
     pixels_.resize(w * h, fill_);
   } else {
-    std::vector<Colour> next(w * h, fill_);
+    std::vector<Colour, PixelAllocator<Colour>> next(w * h, fill_);
     const auto keepW = static_cast<std::size_t>(std::min(width, width_));
     const int keepH = std::min(height, height_);
     for (int y = 0; y < keepH; ++y) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "image/colour.h"
+#include "image/pixel_memory.h"
 
 namespace tapisto {
 
@@ -85,7 +86,7 @@ class Raster {
   Colour fill_ = kWhite;
   PixelFormat format_ = PixelFormat::Device;
   std::vector<Colour> palette_;
-  std::vector<Colour> pixels_;
+  std::vector<Colour, PixelAllocator<Colour>> pixels_;
 };
 
 // Copies the w x h block at (sx, sy) of `src` to (dx, dy) of `dst`. Pixels whose source or

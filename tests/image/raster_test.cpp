@@ -192,5 +192,19 @@ TEST(DrawRgba, DrawsAtAnOffsetAndClips) {
   EXPECT_EQ(dst.Pixel(0, 1), kWhite);
 }
 
+TEST(PixelMemory, ALargeRastersBlockIsReusedForTheNextRasterOfItsSize) {
+  const std::size_t before = pixel_memory::KeptBlocks();
+  const Colour* first = nullptr;
+  {
+    Raster canvas(1024, 768, kRed);
+    first = canvas.Row(0);
+  }
+  EXPECT_EQ(pixel_memory::KeptBlocks(), before + 1);
+  Raster again(1024, 768, kBlue);
+  EXPECT_EQ(again.Row(0), first);  // the same block, its pages already in memory
+  EXPECT_EQ(again.Pixel(1023, 767), kBlue);  // and painted anew
+  EXPECT_EQ(pixel_memory::KeptBlocks(), before);
+}
+
 }  // namespace
 }  // namespace tapisto

@@ -1,0 +1,15 @@
+// Fuzz target: the BMP reader with the program's own limits. Any Error is an expected
+// answer to bad input; anything else (a crash, a sanitizer report, another exception) is a
+// finding.
+#include "base/error.h"
+#include "fuzz_target.h"
+#include "image/bmp.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::span<const std::uint8_t> bytes(data, size);
+  try {
+    static_cast<void>(tapisto::DecodeBmp(bytes));
+  } catch (const tapisto::Error&) {
+  }
+  return 0;
+}

@@ -1,0 +1,31 @@
+#include "desktop/posix/posix_refresh.h"
+
+namespace tapisto {
+
+namespace {
+
+std::string StringOrEmpty(SettingsKey* key, const std::string& name) {
+  if (key == nullptr || key->ValueSize(name) < 0) return "";
+  // The hive has just been read by ValueSize, so what fails here is the value's type.
+  try {
+    return key->ReadString(name, "");
+  } catch (const SettingsError&) {
+    return "";
+  }
+}
+
+}  // namespace
+
+void PosixRefresh::Refresh() {
+  RequestedDesktop request;
+  const std::unique_ptr<SettingsKey> desktop = store_.OpenKey("Control Panel\\Desktop");
+  request.wallpaper = StringOrEmpty(desktop.get(), "Wallpaper");
+  request.wallpaperStyle = StringOrEmpty(desktop.get(), "WallpaperStyle");
+  request.tileWallpaper = StringOrEmpty(desktop.get(), "TileWallpaper");
+  const std::unique_ptr<SettingsKey> colors = store_.OpenKey("Control Panel\\Colors");
+  request.background = StringOrEmpty(colors.get(), "Background");
+  last_ = std::move(request);
+  ++count_;
+}
+
+}  // namespace tapisto

@@ -1,0 +1,190 @@
+#include "desktop/posix/posix_settings_store.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "desktop/posix/atomic_file.h"
+#include "desktop/posix/xdg_folders.h"
+
+namespace tapisto {
+
+namespace {
+
+[[noreturn]] void WrongType(const std::string& name) {
+  throw SettingsError("Ungültiger Datentyp für '" + name + "'");
+}
+
+std::string ReadHiveBytes(const std::string& path, const struct stat& st) {
+  if (st.st_size > kMaxHiveFileBytes) {
+    throw SettingsError("Registry-Datei \"" + path + "\" ist mit " + std::to_string(st.st_size) +
+                        " Bytes zu groß (höchstens " + std::to_string(kMaxHiveFileBytes) + ")");
+  }
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    throw SettingsError("Kann die Registry-Datei \"" + path +
+                        "\" nicht öffnen: " + std::strerror(errno));
+  }
+  std::string bytes;
+  char buffer[16384];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      ::close(fd);
+      throw SettingsError("Kann die Registry-Datei \"" + path +
+                          "\" nicht lesen: " + std::strerror(error));
+    }
+    if (n == 0) break;
+    // The file may have grown since stat(); the limit holds for what is actually read.
+    if (bytes.size() + static_cast<std::size_t>(n) > static_cast<std::size_t>(kMaxHiveFileBytes)) {
+      ::close(fd);
+      throw SettingsError("Registry-Datei \"" + path + "\" ist zu groß");
+    }
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return bytes;
+}
+
+// Names and texts go into a line-based UTF-8 file: they must be UTF-8, and a name cannot hold
+// a line break (a string value can: it is written in the hex form then).
+void CheckWritable(const std::string& name, const std::string* text) {
+  if (!IsValidUtf8(name) || name.find_first_of("\r\n") != std::string::npos) {
+    throw SettingsError("Ungültiger Wertname '" + name + "'");
+  }
+  if (text != nullptr && !IsValidUtf8(*text)) {
+    throw SettingsError("Der Wert '" + name + "' ist kein gültiger UTF-8-Text");
+  }
+}
+
+class PosixSettingsKey final : public SettingsKey {
+ public:
+  PosixSettingsKey(PosixSettingsStore& store, std::string path)
+      : store_(store), path_(std::move(path)) {}
+
+  std::string ReadString(const std::string& name, const std::string& fallback) override {
+    Hive hive = store_.Load();
+    const HiveValue* value = Find(hive, name);
+    if (value == nullptr) return fallback;
+    if (value->type != ValueType::String) WrongType(name);
+    return value->text;
+  }
+
+  bool ValueExists(const std::string& name) override {
+    Hive hive = store_.Load();
+    return Find(hive, name) != nullptr;
+  }
+
+  std::int64_t ValueSize(const std::string& name) override {
+    Hive hive = store_.Load();
+    const HiveValue* value = Find(hive, name);
+    return value == nullptr ? -1 : DataSize(*value);
+  }
+
+  // A missing value gives no bytes, as the registry's read of a missing value returns size 0.
+  std::vector<std::uint8_t> ReadBinary(const std::string& name, std::size_t bufferSize) override {
+    Hive hive = store_.Load();
+    const HiveValue* value = Find(hive, name);
+    if (value == nullptr) return {};
+    if ((value->type != ValueType::Binary && value->type != ValueType::Other) ||
+        value->data.size() > bufferSize) {
+      WrongType(name);
+    }
+    return value->data;
+  }
+
+  void WriteString(const std::string& name, const std::string& text) override {
+    CheckWritable(name, &text);
+    Write(MakeStringValue(name, text));
+  }
+
+  void WriteBinary(const std::string& name, const std::vector<std::uint8_t>& data) override {
+    CheckWritable(name, nullptr);
+    Write(MakeBinaryValue(name, data));
+  }
+
+ private:
+  const HiveValue* Find(Hive& hive, const std::string& name) const {
+    const HiveKey* key = hive.FindKey(path_);
+    return key == nullptr ? nullptr : FindValue(*key, name);
+  }
+
+  // Replaces the value in its place, or appends it to its key.
+  void Write(HiveValue value) {
+    Hive hive = store_.Load();
+    if (!hive.KeyExists(path_)) {
+      throw SettingsError("Der Schlüssel \"" + path_ + "\" existiert nicht mehr");
+    }
+    HiveKey& key = hive.SectionFor(path_);
+    if (HiveValue* existing = FindValue(key, value.name)) {
+      value.name = existing->name;  // the stored spelling of the name stays
+      *existing = std::move(value);
+    } else {
+      key.values.push_back(std::move(value));
+    }
+    store_.Save(hive);
+  }
+
+  PosixSettingsStore& store_;
+  std::string path_;
+};
+
+}  // namespace
+
+PosixSettingsStore::PosixSettingsStore(std::string hivePath) : path_(std::move(hivePath)) {}
+
+std::string PosixSettingsStore::DefaultHivePath() {
+  const std::string config = ConfigHome();
+  return config.empty() ? std::string()
+                        : JoinUnderFolder(JoinUnderFolder(config, "tapisto"), "HKCU.reg");
+}
+
+std::unique_ptr<SettingsKey> PosixSettingsStore::OpenKey(const std::string& path) {
+  const std::string trimmed(TrimKeyPath(path));
+  if (!Load().KeyExists(trimmed)) return nullptr;
+  return std::make_unique<PosixSettingsKey>(*this, trimmed);
+}
+
+Hive PosixSettingsStore::Load() {
+  if (path_.empty()) {
+    throw SettingsError("Kein Ort für die Registry-Datei: weder XDG_CONFIG_HOME noch HOME");
+  }
+  struct stat st {};
+  if (::stat(path_.c_str(), &st) != 0) {
+    if (errno != ENOENT) {
+      throw SettingsError("Kann die Registry-Datei \"" + path_ +
+                          "\" nicht öffnen: " + std::strerror(errno));
+    }
+    Hive fresh = FreshDesktopProfile();
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+    if (ec) {
+      throw SettingsError("Kann den Ordner der Registry-Datei \"" + path_ +
+                          "\" nicht anlegen: " + ec.message());
+    }
+    Save(fresh);
+    return fresh;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    throw SettingsError("Registry-Datei \"" + path_ + "\" ist keine gewöhnliche Datei");
+  }
+  return ParseHive(ReadHiveBytes(path_, st), path_);
+}
+
+void PosixSettingsStore::Save(const Hive& hive) {
+  try {
+    ReplaceFileAtomically(path_, FormatHive(hive));
+  } catch (const FileWriteError& e) {
+    throw SettingsError("Kann die Registry-Datei nicht schreiben: " + std::string(e.what()));
+  }
+}
+
+}  // namespace tapisto

@@ -1,0 +1,46 @@
+// The SettingsStore port on POSIX systems: the current user's hive kept in one text file in the
+// registry editor's export format (see reg_hive.h), by default
+// $XDG_CONFIG_HOME/tapisto/HKCU.reg.
+//
+// Every operation reads the file afresh, so two stores on one file and edits made from outside
+// while the program runs stay consistent; a hive is a few kilobytes. Every write reads the
+// file, changes the one value and replaces the file atomically (see atomic_file.h). Writers are
+// not locked against each other: when two processes write at the same moment, the later
+// replacement wins. A file that cannot be parsed fails every operation with a SettingsError
+// naming the file and line, and is never written.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "desktop/ports/settings_store.h"
+#include "desktop/posix/reg_hive.h"
+
+namespace tapisto {
+
+class PosixSettingsStore final : public SettingsStore {
+ public:
+  explicit PosixSettingsStore(std::string hivePath);
+
+  // $XDG_CONFIG_HOME/tapisto/HKCU.reg ($HOME/.config when XDG_CONFIG_HOME is unset or empty);
+  // "" when there is no home folder.
+  static std::string DefaultHivePath();
+
+  const std::string& HivePath() const noexcept { return path_; }
+
+  // Key paths are relative to HKEY_CURRENT_USER; leading and trailing backslashes are ignored
+  // and ASCII letters compare without case. A key exists when the file has its section or a
+  // section below it.
+  std::unique_ptr<SettingsKey> OpenKey(const std::string& path) override;
+
+  // The hive as the file holds it now. A missing file is first created (with its folders) as a
+  // fresh desktop profile has it (FreshDesktopProfile). Throws SettingsError.
+  Hive Load();
+  // Replaces the file with `hive`. Throws SettingsError, the old file untouched.
+  void Save(const Hive& hive);
+
+ private:
+  std::string path_;
+};
+
+}  // namespace tapisto

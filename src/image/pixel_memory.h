@@ -1,0 +1,35 @@
+// Memory for raster pixels. A screen-sized raster is tens of megabytes, and every offset step
+// composes a new canvas of the same size: handing the same blocks back and forth, instead of
+// returning them to the system and mapping fresh pages each time, saves the page faults that
+// would otherwise cost as much as the composing itself. Large blocks are kept for reuse by
+// their exact size, a few at a time; small ones come from the ordinary heap.
+#pragma once
+
+#include <cstddef>
+
+namespace tapisto {
+
+namespace pixel_memory {
+void* Acquire(std::size_t bytes);
+void Release(void* block, std::size_t bytes) noexcept;
+// Blocks kept for reuse right now, and their bytes.
+std::size_t KeptBlocks() noexcept;
+std::size_t KeptBytes() noexcept;
+}  // namespace pixel_memory
+
+// A standard allocator over pixel_memory, for the pixel vectors of rasters.
+template <class T>
+struct PixelAllocator {
+  using value_type = T;
+  PixelAllocator() noexcept = default;
+  template <class U>
+  PixelAllocator(const PixelAllocator<U>&) noexcept {}  // NOLINT: allocator rebinding
+  T* allocate(std::size_t n) { return static_cast<T*>(pixel_memory::Acquire(n * sizeof(T))); }
+  void deallocate(T* p, std::size_t n) noexcept { pixel_memory::Release(p, n * sizeof(T)); }
+  template <class U>
+  bool operator==(const PixelAllocator<U>&) const noexcept {
+    return true;
+  }
+};
+
+}  // namespace tapisto
