@@ -6,6 +6,7 @@
 
 #include "bench_pictures.h"
 #include "compose/compositions.h"
+#include "compose/picture_cache.h"
 #include "image/jpeg.h"
 #include "support/compose_rig.h"
 #include "support/picture_files.h"
@@ -54,6 +55,34 @@ void Compose(benchmark::State& st) {
   }
   if (!rig.dialogs.messages.empty()) st.SkipWithError(rig.dialogs.messages.front().c_str());
 }
+
+// One offset step in the program: the picture is decoded once and kept while its file is
+// unchanged, so every step composes and saves only.
+void OffsetStep(benchmark::State& st) {
+  const auto style = static_cast<Style>(st.range(0));
+  const auto source = static_cast<Source>(st.range(1));
+  test::ComposeRig rig;
+  PictureCache cache;
+  rig.ctx.canvasObserver = nullptr;
+  rig.ctx.pictureCache = &cache;
+  rig.screen.width = static_cast<int>(st.range(2));
+  rig.screen.height = rig.screen.width * 9 / 16;
+  const std::string picture = source == kPng400x300
+                                  ? rig.Picture("logo.png", PngBytes(400, 300))
+                                  : rig.Picture("foto.jpg", EncodeJpeg(PhotoLike(2560, 1600), 90));
+  int x = 0;
+  for (auto _ : st) {
+    rig.controls.x = (x += 10) % 500;
+    if (style == kMirror) {
+      SpiegelnWin10(rig.ctx, picture);
+    } else {
+      SinglePictureWin10(rig.ctx, picture);
+    }
+  }
+}
+BENCHMARK(OffsetStep)
+    ->ArgsProduct({{kNormal, kMirror}, {kPng400x300, kJpeg2560x1600}, {1920, 3840}})
+    ->Unit(benchmark::kMillisecond);
 
 void Args(benchmark::internal::Benchmark* b) {
   for (int style = kNormal; style <= kDoubleMirror; ++style) {

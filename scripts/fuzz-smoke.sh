@@ -2,7 +2,9 @@
 # Builds the fuzz targets (preset "fuzz", clang with libFuzzer, ASan and UBSan) and runs each
 # for SECONDS (default 60) over a scratch copy of its seed corpus, two at a time. Any finding
 # (a crash, a sanitizer report, a leak, a time-out) fails the run and keeps the input that
-# caused it in build/fuzz/findings.
+# caused it in build/fuzz/findings. A picture within the limits may still be large (a few
+# hundred bytes of GIF can describe a 16384 x 16384 screen), so a single run may take seconds
+# under the sanitizers on a busy machine: the time-out is generous, a hang still fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -22,7 +24,7 @@ mkdir -p "$work" "$findings"
 run_target() {
   local name=$1
   cp -r "fuzz/corpus/$name" "$work/$name"
-  if build/fuzz/bin/fuzz_"$name" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 \
+  if build/fuzz/bin/fuzz_"$name" -max_total_time="$seconds" -timeout=120 -rss_limit_mb=2560 \
     -dict="fuzz/dict/$name.dict" -artifact_prefix="$findings/$name-" -print_final_stats=1 \
     "$work/$name" >"$work/$name.log" 2>&1; then
     echo "fuzz_$name: $(grep -E '^stat::number_of_executed_units' "$work/$name.log" |

@@ -2,7 +2,8 @@
 # fresh Debian 12 machine as root (or through sudo) and cost nothing when all is there.
 
 tapisto_packages_build=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev zlib1g-dev
-  libgtest-dev libbenchmark-dev)
+  libgtest-dev libbenchmark-dev libx11-dev libxrandr-dev libglib2.0-dev gsettings-desktop-schemas
+  xvfb)
 tapisto_packages_fuzz=(clang libclang-rt-14-dev)
 # The Windows cross build and Wine to run it: MinGW-w64 with static zlib, what building
 # libjpeg-turbo from Debian's source package needs (nasm, dpkg-source), GoogleTest's sources.

@@ -2,9 +2,8 @@
 // always the start wallpaper, so placements never pile up.
 #include "base/error.h"
 #include "compose/compositions.h"
+#include "compose/picture_cache.h"
 #include "compose/toolkit.h"
-#include "image/bmp.h"
-#include "image/jpeg.h"
 
 namespace tapisto {
 
@@ -24,18 +23,19 @@ void AddPictureWin10(CompositionContext& ctx, const std::string& fileName,
     BuildSourceRaster(ctx, background, picture);
     Raster canvas;
     canvas.SetFillColour(background);
-    Raster base;
+    std::shared_ptr<const Raster> base = std::make_shared<const Raster>();
     try {
-      base = baseIsBmp ? ReadBmpFile(oldFileName) : ReadJpegFile(oldFileName);
+      base = baseIsBmp ? LoadBmp(ctx.pictureCache, oldFileName)
+                       : LoadJpeg(ctx.pictureCache, oldFileName);
     } catch (...) {
       ctx.dialogs.ShowMessage(oldFileName + "\n\n" + DescribeCurrentException());
     }
-    canvas.SetHeight(base.Height());
-    canvas.SetWidth(base.Width());
-    BitBlt(canvas, 0, 0, base.Width(), base.Height(), base, 0, 0);
+    canvas.SetHeight(base->Height());
+    canvas.SetWidth(base->Width());
+    BitBlt(canvas, 0, 0, base->Width(), base->Height(), *base, 0, 0);
     const int y = ctx.controls.OffsetY();
     const int x = ctx.controls.OffsetX();
-    BitBlt(canvas, x, y, picture.w, picture.h, picture.source, 0, 0);
+    BitBlt(canvas, x, y, picture.w, picture.h, picture.Source(), 0, 0);
     state.ComposedFile = CompositionOutputName(ctx, "Add", fileName, ".jpg");
     ctx.controls.DetachOffsetHandlers();
     BusyFileWait(ctx, "AddPictureWin10, Vorgang fehlgeschlagen.\n\n");

@@ -16,6 +16,7 @@
 namespace tapisto {
 
 class Raster;
+class PictureCache;
 
 // Told of every canvas a composition has just saved, before encoding shaped it: lets a caller
 // see the composed pixels exactly (the JPEG file holds them only approximately).
@@ -35,6 +36,9 @@ struct CompositionContext {
   CompositionControls& controls;
   PathFlavour pathFlavour = kNativePathFlavour;
   CanvasObserver* canvasObserver = nullptr;
+  // Keeps decoded pictures between compositions while their files are unchanged; none: every
+  // composition decodes afresh.
+  PictureCache* pictureCache = nullptr;
 };
 
 }  // namespace tapisto

@@ -52,8 +52,8 @@ void ComposeDuplicate(CompositionContext& ctx, bool spiegeln, const std::string&
   try {
     canvas = NewScreenCanvas(ctx, background);
     if (spiegeln) mirror = BuildMirrorRaster(ctx, fileName, background, picture);
-    const Raster& right = (spiegeln && !variant.mirrorOnLeft) ? mirror : picture.source;
-    const Raster& left = (spiegeln && variant.mirrorOnLeft) ? mirror : picture.source;
+    const Raster& right = (spiegeln && !variant.mirrorOnLeft) ? mirror : picture.Source();
+    const Raster& left = (spiegeln && variant.mirrorOnLeft) ? mirror : picture.Source();
     BitBlt(canvas, ctx.screen.Width() - picture.w, ctx.controls.OffsetY(), picture.w, picture.h,
            right, 0, 0);
     ctx.pump.ProcessMessages();

@@ -18,7 +18,7 @@ void SinglePictureWin10(CompositionContext& ctx, const std::string& fileName) {
     Raster canvas = NewScreenCanvas(ctx, background);
     const int y = ctx.controls.OffsetY();
     const int x = ctx.controls.OffsetX();
-    BitBlt(canvas, x, y, picture.w, picture.h, picture.source, 0, 0);
+    BitBlt(canvas, x, y, picture.w, picture.h, picture.Source(), 0, 0);
     ctx.controls.DetachOffsetHandlers();
     state.ComposedFile = CompositionOutputName(ctx, "0", fileName, ".jpg");
     BusyFileWait(ctx, "SinglePictureWin10, Vorgang fehlgeschlagen.\n\n");

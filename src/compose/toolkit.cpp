@@ -4,6 +4,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "compose/picture_cache.h"
 #include "image/bmp.h"
 #include "image/file_io.h"
 #include "image/jpeg.h"
@@ -69,19 +70,19 @@ void LoadBlock(CompositionContext& ctx, const std::string& fileName, Colour back
     switch (index) {
       case 0:
         state.SourceIsBmp = true;
-        picture.source = ReadBmpFile(fileName);
-        picture.w = picture.source.Width();
-        picture.h = picture.source.Height();
+        picture.bmp = LoadBmp(ctx.pictureCache, fileName);
+        picture.w = picture.bmp->Width();
+        picture.h = picture.bmp->Height();
         break;
       case 1:
         state.SourceIsJpeg = true;
-        picture.jpeg = ReadJpegFile(fileName);
-        picture.w = picture.jpeg.Width();
-        picture.h = picture.jpeg.Height();
+        picture.jpeg = LoadJpeg(ctx.pictureCache, fileName);
+        picture.w = picture.jpeg->Width();
+        picture.h = picture.jpeg->Height();
         break;
       case 2:
         state.SourceIsGif = true;
-        picture.gif = ReadGifFile(fileName);
+        picture.gif = *LoadGif(ctx.pictureCache, fileName);
         // The transparent parts of the GIF show the desktop background colour.
         picture.gif.SetBackgroundColour(background);
         picture.w = picture.gif.Width();
@@ -89,18 +90,17 @@ void LoadBlock(CompositionContext& ctx, const std::string& fileName, Colour back
         break;
       case 3:
         state.SourceIsPng = true;
-        picture.png = ReadPngFile(fileName);
-        picture.w = picture.png.width;
-        picture.h = picture.png.height;
+        picture.png = LoadPng(ctx.pictureCache, fileName);
+        picture.w = picture.png->width;
+        picture.h = picture.png->height;
         break;
       default:
         break;  // any other extension loads nothing
     }
-    // Fill step. The rectangle lies right of a BMP picture no wider than half the screen and
-    // is inverted (so paints nothing) for a wider one; what matters is the fill colour it
-    // leaves, which the later resizes of the source raster paint with.
-    picture.source.SetFillColour(background);
-    picture.source.FillRect({picture.w, 0, ctx.screen.Width() - picture.w, picture.h});
+    // Fill step: the source raster's fill colour, which its later resizes paint with. The
+    // rectangle (w, 0, W - w, h) changes no pixel: it starts at column w, the right edge of a
+    // BMP picture (and of every raster not yet built), and is inverted when w > W - w.
+    picture.built.SetFillColour(background);
   } catch (...) {
     ctx.dialogs.ShowMessage("CaseStringOf\n\n" + DescribeCurrentException());
   }
@@ -108,22 +108,29 @@ void LoadBlock(CompositionContext& ctx, const std::string& fileName, Colour back
 
 void BuildSourceRaster(CompositionContext& ctx, Colour background, LoadedPicture& picture) {
   const WallpaperState& state = ctx.state;
-  Raster& source = picture.source;
+  Raster& built = picture.built;
+  picture.source_ = &built;
   if (state.SourceIsJpeg) {
-    source = picture.jpeg;
-    source.SetFillColour(background);
+    // A decoded JPEG is w x h already: it is the source raster.
+    if (picture.jpeg) {
+      picture.source_ = picture.jpeg.get();
+      return;
+    }
   } else if (state.SourceIsGif) {
-    source = picture.gif.ToRaster();
-    source.SetFillColour(background);
+    built = picture.gif.ToRaster();
+    built.SetFillColour(background);
   } else if (state.SourceIsPng) {
-    source.SetHeight(picture.h);
-    source.SetWidth(ctx.screen.Width());
-    DrawRgba(source, picture.png, 0, 0);
+    built.SetHeight(picture.h);
+    built.SetWidth(ctx.screen.Width());
+    if (picture.png) DrawRgba(built, *picture.png, 0, 0);
+  } else if (state.SourceIsBmp && picture.bmp) {
+    picture.source_ = picture.bmp.get();  // the file was read into the source raster
+    return;
   }
   // Cuts a PNG back to w columns: one wider than the screen keeps only its first W columns
   // of picture, the rest is background colour.
-  source.SetHeight(picture.h);
-  source.SetWidth(picture.w);
+  built.SetHeight(picture.h);
+  built.SetWidth(picture.w);
 }
 
 Raster NewScreenCanvas(CompositionContext& ctx, Colour background) {
@@ -137,20 +144,22 @@ Raster NewScreenCanvas(CompositionContext& ctx, Colour background) {
 Raster BuildMirrorRaster(CompositionContext& ctx, const std::string& fileName, Colour background,
                          const LoadedPicture& picture) {
   const WallpaperState& state = ctx.state;
-  Raster mirror;
   if (state.SourceIsBmp) {
-    mirror = ReadBmpFile(fileName);
-  } else if (state.SourceIsJpeg) {
-    mirror = picture.jpeg;
-  } else if (state.SourceIsGif) {
-    mirror = picture.gif.ToRaster();
-  } else if (state.SourceIsPng) {
+    // Read again from the file (a damaged file fails here once more).
+    return FlipReverseCopyRect(false, true, *LoadBmp(ctx.pictureCache, fileName), state);
+  }
+  if (state.SourceIsJpeg) {
+    return FlipReverseCopyRect(false, true, picture.jpeg ? *picture.jpeg : Raster(), state);
+  }
+  if (state.SourceIsGif) return FlipReverseCopyRect(false, true, picture.gif.ToRaster(), state);
+  Raster mirror;
+  if (state.SourceIsPng) {
     mirror.SetFillColour(background);
-    mirror.SetHeight(picture.source.Height());
+    mirror.SetHeight(picture.Source().Height());
     const int screenWidth = ctx.screen.Width();
     mirror.SetWidth(screenWidth);
     // At the right edge, so that after mirroring the picture starts in column 0.
-    DrawRgba(mirror, picture.png, screenWidth - picture.png.width, 0);
+    if (picture.png) DrawRgba(mirror, *picture.png, screenWidth - picture.png->width, 0);
   }
   return FlipReverseCopyRect(false, true, mirror, state);
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -42,14 +43,28 @@ Raster FlipReverseCopyRect(bool flip, bool reverse, const Raster& bitmap,
 // text that is not an integer throws ConversionError.
 Colour BackgroundColourOf(const WallpaperState& state);
 
-// The chosen picture as its reader holds it, and the source raster built from it.
+// The chosen picture as its reader holds it, and the source raster built from it. Decoded
+// pictures are shared (with the picture cache), never changed: a BMP or JPEG picture serves as
+// the source raster as it is, since the source raster of those is exactly the decoded picture.
 struct LoadedPicture {
-  Raster jpeg;     // the decoded JPEG picture
-  GifPicture gif;  // the decoded GIF picture
-  RgbaImage png;   // the decoded PNG picture, alpha kept
-  Raster source;   // the source raster
-  int w = 0;       // width and height as the reader reported them; 0 when nothing loaded
+  LoadedPicture() = default;
+  LoadedPicture(const LoadedPicture&) = delete;
+  LoadedPicture& operator=(const LoadedPicture&) = delete;
+
+  std::shared_ptr<const Raster> bmp;     // a BMP picture
+  std::shared_ptr<const Raster> jpeg;    // the decoded JPEG picture
+  GifPicture gif;                        // the decoded GIF picture, its background set
+  std::shared_ptr<const RgbaImage> png;  // the decoded PNG picture, alpha kept
+  Raster built;                          // the source raster where it is built here
+  int w = 0;  // width and height as the reader reported them; 0 when nothing loaded
   int h = 0;
+
+  // The w x h source raster (after BuildSourceRaster).
+  const Raster& Source() const noexcept { return *source_; }
+
+ private:
+  friend void BuildSourceRaster(CompositionContext&, Colour, LoadedPicture&);
+  const Raster* source_ = &built;
 };
 
 // Reads `fileName` with the reader its upper-cased extension selects, sets the kind flag,

@@ -287,12 +287,16 @@ void DecodeRows(std::span<const std::uint8_t> data, const Header& h,
   }
 }
 
+// Walks an RLE stream. With no raster it only checks the stream, so a damaged file is refused
+// before the picture's memory is taken: a few hundred bytes may claim a picture of a gigabyte.
 void DecodeRle(std::span<const std::uint8_t> data, const Header& h,
-               const std::array<Colour, 256>& lut, Raster& out) {
+               const std::array<Colour, 256>& lut, Raster* out) {
   const bool rle8 = h.compression == kBiRle8;
   const std::int64_t width = h.width;
   const std::int64_t height = h.height;
-  for (int y = 0; y < out.Height(); ++y) std::fill(out.Row(y), out.Row(y) + width, lut[0]);
+  if (out != nullptr) {
+    for (int y = 0; y < out->Height(); ++y) std::fill(out->Row(y), out->Row(y) + width, lut[0]);
+  }
 
   ByteReader in(data);
   std::int64_t x = 0;
@@ -301,7 +305,11 @@ void DecodeRle(std::span<const std::uint8_t> data, const Header& h,
   // dropping those past the row end.
   auto put = [&](std::size_t count, auto indexOf) {
     if (y >= height) Fail("RLE data runs past the last row");
-    Colour* row = out.Row(static_cast<int>(height - 1 - y));
+    if (out == nullptr) {
+      x = std::min(x + static_cast<std::int64_t>(count), width);
+      return;
+    }
+    Colour* row = out->Row(static_cast<int>(height - 1 - y));
     for (std::size_t i = 0; i < count && x < width; ++i, ++x) row[x] = lut[indexOf(i)];
   };
   for (;;) {
@@ -379,10 +387,12 @@ Raster DecodeBmp(std::span<const std::uint8_t> bytes, const ImageLimits& limits)
     std::copy(table.begin(), table.end(), lut.begin());
   }
 
+  if (rle) DecodeRle(data, h, lut, nullptr);  // refuses a damaged stream before allocating
+
   Raster out(static_cast<int>(h.width), static_cast<int>(h.height));
   out.SetFormat(FormatOfBits(h.bits));
   if (rle) {
-    DecodeRle(data, h, lut, out);
+    DecodeRle(data, h, lut, &out);
   } else {
     DecodeRows(data, h, lut, out);
   }

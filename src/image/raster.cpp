@@ -88,6 +88,38 @@ Span SpanOf(int start, int end) {
   if (end >= start) return {start, std::int64_t{end} - start, false};
   return {std::int64_t{end} + 1, std::int64_t{start} - end, true};
 }
+// A copy without stretching (the mirror of a picture, or a plain copy): source column and row
+// follow from the destination's by adding or reflecting, with no division per pixel.
+void CopySameSize(Raster& dst, const Span& dx, const Span& dy, const Raster& src, const Span& sx,
+                  const Span& sy, bool mirrorX, bool mirrorY) {
+  const std::int64_t n = dx.count;
+  // Destination indices i in [i0, i1) whose source column also lies inside src.
+  std::int64_t i0 = std::max<std::int64_t>(0, -dx.first);
+  std::int64_t i1 = std::min<std::int64_t>(n, dst.Width() - dx.first);
+  if (mirrorX) {
+    // u = n - 1 - i must lie in [-sx.first, src.Width() - sx.first).
+    i0 = std::max(i0, n - (src.Width() - sx.first));
+    i1 = std::min(i1, n + sx.first);
+  } else {
+    i0 = std::max(i0, -sx.first);
+    i1 = std::min(i1, src.Width() - sx.first);
+  }
+  if (i0 >= i1) return;
+  const std::int64_t j0 = std::max<std::int64_t>(0, -dy.first);
+  const std::int64_t j1 = std::min<std::int64_t>(dy.count, dst.Height() - dy.first);
+  for (std::int64_t j = j0; j < j1; ++j) {
+    const std::int64_t v = sy.first + (mirrorY ? dy.count - 1 - j : j);
+    if (v < 0 || v >= src.Height()) continue;
+    const Colour* from = src.Row(static_cast<int>(v)) + sx.first;
+    Colour* to = dst.Row(static_cast<int>(dy.first + j)) + dx.first;
+    if (mirrorX) {
+      for (std::int64_t i = i0; i < i1; ++i) to[i] = from[n - 1 - i];
+    } else {
+      std::copy(from + i0, from + i1, to + i0);
+    }
+  }
+}
+
 }  // namespace
 
 void CopyRect(Raster& dst, Rect dstRect, const Raster& src, Rect srcRect) {
@@ -98,6 +130,10 @@ void CopyRect(Raster& dst, Rect dstRect, const Raster& src, Rect srcRect) {
   if (dx.count == 0 || dy.count == 0 || sx.count == 0 || sy.count == 0) return;
   const bool mirrorX = dx.mirrored != sx.mirrored;
   const bool mirrorY = dy.mirrored != sy.mirrored;
+  if (dx.count == sx.count && dy.count == sy.count) {
+    CopySameSize(dst, dx, dy, src, sx, sy, mirrorX, mirrorY);
+    return;
+  }
   // The destination rows and columns that lie inside dst.
   const std::int64_t i0 = std::max<std::int64_t>(0, -dx.first);
   const std::int64_t i1 = std::min<std::int64_t>(dx.count, dst.Width() - dx.first);

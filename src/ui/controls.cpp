@@ -37,6 +37,13 @@ void SpinEditModel::SetValue(int value) {
   SetText(std::to_string(Clamp(value)));
 }
 
+void SpinEditModel::Step(int by) {
+  // A step past the end of the integer range stays at its end.
+  const long long stepped = static_cast<long long>(Value()) + by;
+  SetValue(static_cast<int>(std::clamp<long long>(stepped, std::numeric_limits<int>::min(),
+                                                  std::numeric_limits<int>::max())));
+}
+
 void SpinEditModel::SetBounds(int minValue, int maxValue) {
   min_ = minValue;
   max_ = maxValue;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "image/raster.h"
+
 namespace tapisto {
 
 using Handler = std::function<void()>;
@@ -41,6 +43,18 @@ struct ClickableControl : ControlBase {
   }
 };
 
+// A picture control (Image1): shows `picture` unscaled from its top-left corner.
+struct ImageModel : ClickableControl {
+  Raster picture;
+};
+
+// The file-open dialog (OpenDialog1): not shown in the window, so no view state beyond the
+// texts it is opened with.
+struct OpenDialogModel {
+  std::string filter;         // one entry: "description|*.a;*.b"
+  std::string initialFolder;  // empty: the system's choice
+};
+
 // A single-line edit box (Edit1). Every change of the text runs the change handler; setting
 // the text it already holds is no change.
 class EditModel : public ControlBase {
@@ -51,6 +65,11 @@ class EditModel : public ControlBase {
   void UserEdit(const std::string& text) { SetText(text); }
   void SelectAll();
   bool AllSelected() const noexcept { return allSelected_; }
+
+  Handler onClick;
+  void UserClick() const {
+    if (onClick) onClick();
+  }
 
   void AttachChange(Handler handler) { onChange_ = std::move(handler); }
   void DetachChange() { onChange_ = nullptr; }
@@ -78,8 +97,8 @@ class SpinEditModel : public ControlBase {
   void SetBounds(int minValue, int maxValue);
 
   void UserEdit(const std::string& text) { SetText(text); }
-  void UserStepUp() { SetValue(Value() + kIncrement); }
-  void UserStepDown() { SetValue(Value() - kIncrement); }
+  void UserStepUp() { Step(kIncrement); }
+  void UserStepDown() { Step(-kIncrement); }
   void UserLeaveField();
 
   void AttachChange(Handler handler) { onChange_ = std::move(handler); }
@@ -88,6 +107,7 @@ class SpinEditModel : public ControlBase {
 
  private:
   void SetText(const std::string& text);
+  void Step(int by);
   int Clamp(int value) const noexcept;
 
   std::string text_ = "0";

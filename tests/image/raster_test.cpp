@@ -105,16 +105,16 @@ TEST(BitBlt, CopiesABlockAndDropsWhatFallsOutsideEitherRaster) {
     int dx, dy, w, h, sx, sy;
   };
   for (const Case c : {Case{0, 0, 3, 3, 0, 0}, Case{2, 1, 3, 3, 0, 0}, Case{-1, -2, 3, 3, 0, 0},
-                       Case{0, 0, 5, 5, -1, -1}, Case{1, 1, 2, 2, 2, 2},
-                       Case{100, 0, 3, 3, 0, 0}, Case{0, 0, 0, 0, 0, 0}}) {
+                       Case{0, 0, 5, 5, -1, -1}, Case{1, 1, 2, 2, 2, 2}, Case{100, 0, 3, 3, 0, 0},
+                       Case{0, 0, 0, 0, 0, 0}}) {
     Raster dst(4, 4, kWhite);
     BitBlt(dst, c.dx, c.dy, c.w, c.h, src, c.sx, c.sy);
     for (int y = 0; y < 4; ++y) {
       for (int x = 0; x < 4; ++x) {
         const int i = x - c.dx, j = y - c.dy;
         const int u = c.sx + i, v = c.sy + j;
-        const bool copied = i >= 0 && i < c.w && j >= 0 && j < c.h && u >= 0 && u < 3 &&
-                            v >= 0 && v < 3;
+        const bool copied =
+            i >= 0 && i < c.w && j >= 0 && j < c.h && u >= 0 && u < 3 && v >= 0 && v < 3;
         EXPECT_EQ(dst.Pixel(x, y), copied ? src.Pixel(u, v) : kWhite)
             << "case dx=" << c.dx << " dy=" << c.dy << " at " << x << "," << y;
       }
@@ -162,6 +162,36 @@ TEST(CopyRect, PlainRectanglesCopyAndStretchWithTheNearestPixel) {
   }
 }
 
+TEST(CopyRect, SameSizedCopiesClipOnBothRastersInEveryDirection) {
+  const Raster src = Numbered(5, 4);
+  struct Case {
+    Rect dst, source;
+  };
+  // Rectangles of 5 x 4 (mirrored or not) partly outside the destination, the source, or both.
+  const Case cases[] = {
+      {{-2, 1, 3, 5}, {0, 0, 5, 4}},  {{4, -1, -1, 3}, {0, 0, 5, 4}},
+      {{1, 2, 6, -2}, {-1, 1, 4, 5}}, {{3, 3, -2, -1}, {2, -1, 7, 3}},
+      {{0, 0, 5, 4}, {-3, -3, 2, 1}}, {{6, 0, 1, 4}, {1, 0, 6, 4}},
+  };
+  for (const Case& c : cases) {
+    Raster dst(6, 5, kWhite);
+    CopyRect(dst, c.dst, src, c.source);
+    const bool mx = c.dst.right < c.dst.left, my = c.dst.bottom < c.dst.top;
+    const int x0 = mx ? c.dst.right + 1 : c.dst.left, y0 = my ? c.dst.bottom + 1 : c.dst.top;
+    for (int y = 0; y < 5; ++y) {
+      for (int x = 0; x < 6; ++x) {
+        const int i = x - x0, j = y - y0;
+        Colour expected = kWhite;
+        if (i >= 0 && i < 5 && j >= 0 && j < 4) {
+          const int u = c.source.left + (mx ? 4 - i : i), v = c.source.top + (my ? 3 - j : j);
+          if (u >= 0 && u < 5 && v >= 0 && v < 4) expected = src.Pixel(u, v);
+        }
+        EXPECT_EQ(dst.Pixel(x, y), expected) << "case " << (&c - cases) << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
 TEST(CopyRect, ClipsAtTheDestinationEdges) {
   const Raster src = Numbered(3, 1);
   Raster dst(2, 1, kWhite);
@@ -201,7 +231,7 @@ TEST(PixelMemory, ALargeRastersBlockIsReusedForTheNextRasterOfItsSize) {
   }
   EXPECT_EQ(pixel_memory::KeptBlocks(), before + 1);
   Raster again(1024, 768, kBlue);
-  EXPECT_EQ(again.Row(0), first);  // the same block, its pages already in memory
+  EXPECT_EQ(again.Row(0), first);            // the same block, its pages already in memory
   EXPECT_EQ(again.Pixel(1023, 767), kBlue);  // and painted anew
   EXPECT_EQ(pixel_memory::KeptBlocks(), before);
 }

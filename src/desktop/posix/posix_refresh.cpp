@@ -26,6 +26,7 @@ void PosixRefresh::Refresh() {
   request.background = StringOrEmpty(colors.get(), "Background");
   last_ = std::move(request);
   ++count_;
+  if (desktop_ != nullptr) desktop_->HandOver(last_);
 }
 
 }  // namespace tapisto

@@ -138,7 +138,8 @@ class PosixSettingsKey final : public SettingsKey {
 
 }  // namespace
 
-PosixSettingsStore::PosixSettingsStore(std::string hivePath) : path_(std::move(hivePath)) {}
+PosixSettingsStore::PosixSettingsStore(std::string hivePath, FreshHiveSeed seed)
+    : path_(std::move(hivePath)), seed_(std::move(seed)) {}
 
 std::string PosixSettingsStore::DefaultHivePath() {
   const std::string config = ConfigHome();
@@ -163,6 +164,7 @@ Hive PosixSettingsStore::Load() {
                           "\" nicht öffnen: " + std::strerror(errno));
     }
     Hive fresh = FreshDesktopProfile();
+    if (seed_) seed_(fresh);
     std::error_code ec;
     const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder, ec);

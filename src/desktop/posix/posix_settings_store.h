@@ -10,6 +10,7 @@
 // naming the file and line, and is never written.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,9 +19,13 @@
 
 namespace tapisto {
 
+// Gives a fresh hive its first values before it is saved for the first time: the program
+// seeds it from what the running desktop shows (SeedFromRunningDesktop).
+using FreshHiveSeed = std::function<void(Hive&)>;
+
 class PosixSettingsStore final : public SettingsStore {
  public:
-  explicit PosixSettingsStore(std::string hivePath);
+  explicit PosixSettingsStore(std::string hivePath, FreshHiveSeed seed = {});
 
   // $XDG_CONFIG_HOME/tapisto/HKCU.reg ($HOME/.config when XDG_CONFIG_HOME is unset or empty);
   // "" when there is no home folder.
@@ -34,13 +39,15 @@ class PosixSettingsStore final : public SettingsStore {
   std::unique_ptr<SettingsKey> OpenKey(const std::string& path) override;
 
   // The hive as the file holds it now. A missing file is first created (with its folders) as a
-  // fresh desktop profile has it (FreshDesktopProfile). Throws SettingsError.
+  // fresh desktop profile has it (FreshDesktopProfile), changed by the seed when there is one.
+  // Throws SettingsError.
   Hive Load();
   // Replaces the file with `hive`. Throws SettingsError, the old file untouched.
   void Save(const Hive& hive);
 
  private:
   std::string path_;
+  FreshHiveSeed seed_;
 };
 
 }  // namespace tapisto

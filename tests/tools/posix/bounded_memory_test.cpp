@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "image/file_io.h"
 #include "support/picture_files.h"
 #include "support/temp_dir.h"
 
@@ -111,6 +112,11 @@ TEST(BoundedMemory, HostilePicturesEndWithAClearErrorUnderATightLimit) {
       {"huge.png", HugePng(), "ImageFormatError : "},
       {"endless.gif", EndlessGif(), ""},  // bounded by its input: decodes to 2 x 2
       {"screen.gif", HugeScreenGif(), "OutOfMemoryError : "},
+      {"rle.bmp",
+       ReadWholeFile(
+           std::string(TAPISTO_TEST_DATA) + "/crashers/bmp-rle4-tiny-file-huge-picture.bmp",
+           1 << 20),
+       "ImageFormatError : BMP: RLE data ends"},
   };
   for (const Case& c : cases) {
     const std::string path = dir.File(c.name);

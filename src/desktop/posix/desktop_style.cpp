@@ -1,0 +1,183 @@
+#include "desktop/posix/desktop_style.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+#include "base/text.h"
+
+namespace tapisto {
+
+namespace {
+
+struct GnomeOption {
+  std::string_view name;
+  DesktopStyle style;
+};
+
+constexpr std::array<GnomeOption, 6> kGnomeOptions{{
+    {"zoom", DesktopStyle::Fill},
+    {"scaled", DesktopStyle::Fit},
+    {"stretched", DesktopStyle::Stretch},
+    {"spanned", DesktopStyle::Span},
+    {"wallpaper", DesktopStyle::Tile},
+    {"centered", DesktopStyle::Centre},
+}};
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+DesktopStyle DesktopStyleFromValues(std::string_view wallpaperStyle,
+                                    std::string_view tileWallpaper) {
+  switch (LenientToInt(wallpaperStyle)) {
+    case 2:
+      return DesktopStyle::Stretch;
+    case 6:
+      return DesktopStyle::Fit;
+    case 10:
+      return DesktopStyle::Fill;
+    case 22:
+      return DesktopStyle::Span;
+    default:
+      return LenientToInt(tileWallpaper) == 1 ? DesktopStyle::Tile : DesktopStyle::Centre;
+  }
+}
+
+StyleValues ValuesOfDesktopStyle(DesktopStyle style) {
+  switch (style) {
+    case DesktopStyle::Centre:
+      return {0, 0};
+    case DesktopStyle::Tile:
+      return {0, 1};
+    case DesktopStyle::Stretch:
+      return {2, 0};
+    case DesktopStyle::Fit:
+      return {6, 0};
+    case DesktopStyle::Fill:
+      return {10, 0};
+    case DesktopStyle::Span:
+      return {22, 0};
+  }
+  return {0, 0};
+}
+
+Colour ParseBackgroundColour(std::string_view text) {
+  std::array<int, 3> parts{};
+  std::size_t at = 0;
+  for (int& part : parts) {
+    while (at < text.size() && IsBlank(text[at])) ++at;
+    const char* first = text.data() + at;
+    const char* last = text.data() + text.size();
+    unsigned value = 0;
+    const auto [end, ec] = std::from_chars(first, last, value);
+    if (end == first) return 0;
+    // A number too large for an unsigned is still a number: it counts as 255.
+    part = ec == std::errc::result_out_of_range ? 255 : static_cast<int>(std::min(value, 255u));
+    at = static_cast<std::size_t>(end - text.data());
+    if (at < text.size() && !IsBlank(text[at])) return 0;
+  }
+  while (at < text.size() && IsBlank(text[at])) ++at;
+  if (at != text.size()) return 0;
+  return ComposeRgb(parts[0], parts[1], parts[2]);
+}
+
+std::string FormatBackgroundColour(Colour colour) {
+  return std::to_string(RedOf(colour)) + " " + std::to_string(GreenOf(colour)) + " " +
+         std::to_string(BlueOf(colour));
+}
+
+DesktopPicture DesktopPictureFrom(const RequestedDesktop& request) {
+  return {request.wallpaper, DesktopStyleFromValues(request.wallpaperStyle, request.tileWallpaper),
+          ParseBackgroundColour(request.background)};
+}
+
+std::string_view GnomePictureOptions(DesktopStyle style, bool hasPicture) {
+  if (!hasPicture) return "none";
+  for (const GnomeOption& option : kGnomeOptions) {
+    if (option.style == style) return option.name;
+  }
+  return "centered";
+}
+
+std::optional<DesktopStyle> DesktopStyleFromGnomeOptions(std::string_view options) {
+  for (const GnomeOption& option : kGnomeOptions) {
+    if (option.name == options) return option.style;
+  }
+  return std::nullopt;
+}
+
+std::string GnomeColour(Colour colour) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string text = "#";
+  for (const std::uint8_t channel : {RedOf(colour), GreenOf(colour), BlueOf(colour)}) {
+    text += kHex[channel >> 4];
+    text += kHex[channel & 0x0F];
+  }
+  return text;
+}
+
+std::optional<Colour> ParseGnomeColour(std::string_view text) {
+  if (text.empty() || text[0] != '#') return std::nullopt;
+  const std::string_view digits = text.substr(1);
+  if (digits.empty() || digits.size() % 3 != 0 || digits.size() > 12) return std::nullopt;
+  const std::size_t width = digits.size() / 3;
+  std::array<int, 3> channels{};
+  for (std::size_t c = 0; c < 3; ++c) {
+    int value = 0;
+    for (std::size_t i = 0; i < width; ++i) {
+      const int digit = HexDigit(digits[c * width + i]);
+      if (digit < 0) return std::nullopt;
+      // Only the two leading digits make the 8-bit channel; "#abc" means "#aabbcc".
+      if (i < 2) value = value * 16 + digit;
+    }
+    channels[c] = width == 1 ? value * 17 : value;
+  }
+  return ComposeRgb(channels[0], channels[1], channels[2]);
+}
+
+RequestedDesktop DesktopValuesFromGnome(const GnomeBackground& gnome, RequestedDesktop fallback) {
+  RequestedDesktop values = std::move(fallback);
+  if (gnome.pictureOptions == "none") {
+    values.wallpaper.clear();
+  } else {
+    values.wallpaper = gnome.picturePath;
+    if (const std::optional<DesktopStyle> style =
+            DesktopStyleFromGnomeOptions(gnome.pictureOptions)) {
+      const StyleValues numbers = ValuesOfDesktopStyle(*style);
+      values.wallpaperStyle = std::to_string(numbers.wallpaperStyle);
+      values.tileWallpaper = std::to_string(numbers.tileWallpaper);
+    }
+  }
+  if (const std::optional<Colour> colour = ParseGnomeColour(gnome.primaryColour)) {
+    values.background = FormatBackgroundColour(*colour);
+  }
+  return values;
+}
+
+bool SessionUsesGnomeBackground(std::string_view currentDesktop, bool explicitBackend) {
+  if (explicitBackend) return true;
+  static constexpr std::array<std::string_view, 5> kDesktops{"GNOME", "UNITY", "BUDGIE", "CINNAMON",
+                                                             "PANTHEON"};
+  while (!currentDesktop.empty()) {
+    const std::size_t colon = currentDesktop.find(':');
+    std::string entry = UpperAscii(currentDesktop.substr(0, colon));
+    // Desktops not registered with freedesktop.org name themselves "X-Name".
+    if (entry.starts_with("X-")) entry.erase(0, 2);
+    if (std::find(kDesktops.begin(), kDesktops.end(), entry) != kDesktops.end()) return true;
+    if (colon == std::string_view::npos) break;
+    currentDesktop.remove_prefix(colon + 1);
+  }
+  return false;
+}
+
+}  // namespace tapisto

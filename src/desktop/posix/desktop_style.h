@@ -1,0 +1,80 @@
+// The wallpaper settings of the hive decoded into what the desktop shows, and the same in the
+// words of the GNOME background settings. Pure text and number work, no desktop is asked.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "desktop/posix/desktop_handover.h"
+#include "image/colour.h"
+
+namespace tapisto {
+
+// How the desktop places its wallpaper picture.
+enum class DesktopStyle {
+  Centre,   // unscaled, centred on every monitor
+  Tile,     // unscaled, repeated from the top-left corner of the whole desktop
+  Stretch,  // to the size of every monitor, proportions lost
+  Fit,      // as large as fits every monitor whole, bars of the background colour beside it
+  Fill,     // as small as covers every monitor, centred, the overhang cut off
+  Span,     // stretched over the area of all monitors together
+};
+
+// "WallpaperStyle" and "TileWallpaper" as the hive holds them, read leniently (a missing text
+// or one that is not a number counts as 0): 10 fill, 6 fit, 2 stretch, 22 span; 0 and any
+// other number centre, or tile when "TileWallpaper" is 1.
+DesktopStyle DesktopStyleFromValues(std::string_view wallpaperStyle,
+                                    std::string_view tileWallpaper);
+
+// The "WallpaperStyle" and "TileWallpaper" numbers that ask for `style`.
+struct StyleValues {
+  int wallpaperStyle = 0;
+  int tileWallpaper = 0;
+};
+StyleValues ValuesOfDesktopStyle(DesktopStyle style);
+
+// "Background" of Control Panel\Colors: three whole numbers "R G B" separated by blanks or
+// tabs. A number over 255 counts as 255; a text that is not three numbers gives black.
+Colour ParseBackgroundColour(std::string_view text);
+std::string FormatBackgroundColour(Colour colour);
+
+// What the hive asked for in the desktop's terms. `file` is "" when no picture is wanted.
+struct DesktopPicture {
+  std::string file;
+  DesktopStyle style = DesktopStyle::Centre;
+  Colour background = 0;
+};
+DesktopPicture DesktopPictureFrom(const RequestedDesktop& request);
+
+// GNOME's picture-options for a style; "none" when there is no picture.
+std::string_view GnomePictureOptions(DesktopStyle style, bool hasPicture);
+// The style that GNOME's picture-options name; nullopt for "none" and for names of no style.
+std::optional<DesktopStyle> DesktopStyleFromGnomeOptions(std::string_view options);
+
+// GNOME's colour text "#rrggbb" (lower-case hex).
+std::string GnomeColour(Colour colour);
+// Reads "#rgb", "#rrggbb", "#rrrgggbbb" and "#rrrrggggbbbb" (the colour's leading hex digits
+// count); nullopt for anything else.
+std::optional<Colour> ParseGnomeColour(std::string_view text);
+
+// The GNOME background as its settings hold it.
+struct GnomeBackground {
+  std::string picturePath;  // the local file picture-uri names; "" for none or another URI
+  std::string pictureOptions;
+  std::string primaryColour;
+};
+
+// The hive values that show what `gnome` shows, starting from `fallback`: the picture (none
+// when picture-options is "none"), the style values when picture-options names a style, and
+// the background colour when primary-color can be read. What GNOME does not say keeps its
+// fallback text.
+RequestedDesktop DesktopValuesFromGnome(const GnomeBackground& gnome, RequestedDesktop fallback);
+
+// Whether a desktop session keeps its background in the GNOME background settings:
+// XDG_CURRENT_DESKTOP (a ":"-separated list) names GNOME, Unity, Budgie, Cinnamon or Pantheon
+// (ASCII letters compared without case, "Budgie:GNOME" and "ubuntu:GNOME" count), or the
+// environment chose a GSettings backend explicitly.
+bool SessionUsesGnomeBackground(std::string_view currentDesktop, bool explicitBackend);
+
+}  // namespace tapisto

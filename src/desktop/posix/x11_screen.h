@@ -1,0 +1,33 @@
+// The Screen port on X11: the size of the primary screen in device pixels.
+#pragma once
+
+#include <optional>
+
+#include "desktop/ports/screen.h"
+
+namespace tapisto {
+
+struct ScreenSize {
+  int width = 0;
+  int height = 0;
+};
+
+// The primary screen of the display DISPLAY names: the monitor of XRandR's primary output
+// (its mode's pixels as the screen shows them, turned with a turned monitor), else the whole
+// root window. Scaling of a desktop session does not enter: X11 counts real pixels. nullopt
+// when there is no X display.
+std::optional<ScreenSize> PrimaryX11ScreenSize();
+
+// Asks the X server afresh at every call; where there is no X display it gives the fallback
+// size it was made with.
+class X11Screen final : public Screen {
+ public:
+  X11Screen(int fallbackWidth, int fallbackHeight) : fallback_{fallbackWidth, fallbackHeight} {}
+  int Width() const override;
+  int Height() const override;
+
+ private:
+  ScreenSize fallback_;
+};
+
+}  // namespace tapisto

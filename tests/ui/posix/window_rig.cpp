@@ -1,0 +1,103 @@
+#include "window_rig.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "desktop/apply.h"
+#include "image/bmp.h"
+#include "image/jpeg.h"
+#include "support/picture_files.h"
+
+namespace tapisto::test {
+
+namespace fs = std::filesystem;
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string RegString(const std::string& name, const std::string& text) {
+  std::string out = "\"" + name + "\"=\"";
+  for (char c : text) {
+    if (c == '\\' || c == '"') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+WindowRig::WindowRig(int screenWidth, int screenHeight)
+    : home("HOME", dir.File("home")),
+      configHome("XDG_CONFIG_HOME", dir.File("config")),
+      screen(screenWidth, screenHeight),
+      settings(dir.File("config/tapisto/HKCU.reg")) {
+  fs::create_directories(Documents());
+  fs::create_directories(AppData() + "/tapisto");
+  fs::create_directories(Temp());
+  shell.personal = Documents();
+  shell.appData = AppData();
+  shell.temp = Temp() + "/";
+  WriteHive({});
+}
+
+void WindowRig::WriteHive(const std::vector<std::string>& desktopLines,
+                          const std::string& background) {
+  std::ofstream out(settings.HivePath(), std::ios::binary | std::ios::trunc);
+  out << "Windows Registry Editor Version 5.00\n\n"
+      << "[HKEY_CURRENT_USER\\Control Panel\\Colors]\n"
+      << RegString("Background", background) << "\n\n"
+      << "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n";
+  for (const std::string& line : desktopLines) out << line << "\n";
+}
+
+std::string WindowRig::HiveText() const {
+  return ReadText(settings.HivePath());
+}
+
+std::string WindowRig::Desktop(const std::string& name) {
+  const auto key = settings.OpenKey(kDesktopKey);
+  return key ? key->ReadString(name, "<missing>") : "<no key>";
+}
+
+std::string WindowRig::Bmp(const std::string& name, int w, int h) const {
+  const std::string path = dir.File(name);
+  WriteBmpFile(PatternRaster(w, h), path);
+  return path;
+}
+
+std::string WindowRig::Png(const std::string& name, int w, int h) const {
+  const std::string path = dir.File(name);
+  WriteBytes(path, MakePng(PatternRgba(w, h)));
+  return path;
+}
+
+std::string WindowRig::Jpeg(const std::string& name, int w, int h) const {
+  const std::string path = dir.File(name);
+  WriteJpegFile(PatternRaster(w, h), 90, path);
+  return path;
+}
+
+std::string WindowRig::Gif(const std::string& name, int w, int h) const {
+  const std::string path = dir.File(name);
+  WriteBytes(path, MakeGif(Raster(w, h, ComposeRgb(1, 2, 3))));
+  return path;
+}
+
+std::string WindowRig::Bytes(const std::string& name, const std::string& content) const {
+  const std::string path = dir.File(name);
+  std::ofstream(path, std::ios::binary) << content;
+  return path;
+}
+
+void WindowRig::AtPump(int n, std::function<void()> event) {
+  if (n <= 1) {
+    pump.Post(std::move(event));
+    return;
+  }
+  pump.Post([this, n, event = std::move(event)]() mutable { AtPump(n - 1, std::move(event)); });
+}
+
+}  // namespace tapisto::test

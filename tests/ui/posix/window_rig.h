@@ -1,0 +1,130 @@
+// The main and log windows' whole world for tests: the real POSIX settings store (a hive file)
+// and files backend in a scratch folder with HOME and XDG_CONFIG_HOME pointing into it, fakes
+// for the screen, pump, clock, dialogs, shell, refresh and application, and the program entry.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "desktop/ports/shell.h"
+#include "desktop/ports/wallpaper_refresh.h"
+#include "desktop/posix/posix_files.h"
+#include "desktop/posix/posix_settings_store.h"
+#include "support/desktop_fakes.h"
+#include "support/fakes.h"
+#include "support/temp_dir.h"
+#include "ui/application.h"
+#include "ui/program.h"
+
+namespace tapisto::test {
+
+class FakeApplication final : public Application {
+ public:
+  void SetTitle(const std::string& text) override { title = text; }
+  std::string Title() const override { return title; }
+  void Terminate() override { ++terminateCalls; }
+  void SetMessageHook(MessageHook installed) override { hook = std::move(installed); }
+  void SetHintHidePause(int milliseconds) override { hintHidePause = milliseconds; }
+  // A queued message as the loop hands it to the hook before dispatching it.
+  void Queue(int message) const {
+    if (hook) hook(message);
+  }
+
+  std::string title;
+  int terminateCalls = 0;
+  MessageHook hook;
+  int hintHidePause = 0;
+};
+
+// The shell's folders inside the scratch folder; every launch is recorded, none is made.
+class RecordingShell final : public Shell {
+ public:
+  struct Launch {
+    std::string document, parameters, folder;
+    int showMode;
+  };
+  std::string SpecialFolder(int folder) override {
+    if (folder == kFolderPersonal) return personal;
+    if (folder == kFolderAppData) return appData;
+    return "";
+  }
+  std::string TempPath() override { return temp; }
+  void Open(const std::string& document, const std::string& parameters, const std::string& folder,
+            int showMode) override {
+    launches.push_back({document, parameters, folder, showMode});
+    if (openFails) throw Error("no program for " + document);
+  }
+
+  std::string personal, appData, temp;
+  bool openFails = false;
+  std::vector<Launch> launches;
+};
+
+class CountingRefresh final : public WallpaperRefresh {
+ public:
+  void Refresh() override {
+    ++count;
+    if (onRefresh) onRefresh();
+  }
+  int count = 0;
+  std::function<void()> onRefresh;
+};
+
+// A value line of a .reg file: "name"="text" with quotes and backslashes escaped.
+std::string RegString(const std::string& name, const std::string& text);
+
+// The whole content of a file; "" when it cannot be read.
+std::string ReadText(const std::string& path);
+
+struct WindowRig {
+  explicit WindowRig(int screenWidth = 200, int screenHeight = 150);
+
+  TempDir dir;
+  ScopedEnv home;
+  ScopedEnv configHome;
+  FakeScreen screen;
+  FakeClock clock;
+  ScriptedPump pump{clock};
+  PosixFiles files;
+  RecordingDialogs dialogs;
+  PosixSettingsStore settings;
+  CountingRefresh refresh;
+  RecordingShell shell;
+  FakeApplication app;
+  WindowPorts ports{screen, pump, clock, files, dialogs, settings, refresh, shell, app};
+  Program program{ports};
+
+  std::string Documents() const { return dir.File("home/Documents"); }
+  std::string AppData() const { return dir.File("config"); }
+  std::string Temp() const { return dir.File("tmp"); }
+  std::string Themes() const { return AppData() + "/Microsoft/Windows/Themes"; }
+  std::string WallpaperFolder() const { return Documents() + "/Meine Wallpapers"; }
+  std::string Output(const std::string& name) const { return WallpaperFolder() + "/" + name; }
+
+  // Writes the hive: "Control Panel\Colors" with "Background" and "Control Panel\Desktop"
+  // with the given value lines (RegString lines, or dword:/hex: lines written out).
+  void WriteHive(const std::vector<std::string>& desktopLines,
+                 const std::string& background = "10 20 30");
+  std::string HiveText() const;
+  // A string value of "Control Panel\Desktop" as the store reads it now; "<missing>" when the
+  // value does not exist.
+  std::string Desktop(const std::string& name);
+
+  // Picture files in the scratch folder; each returns its path.
+  std::string Bmp(const std::string& name, int w, int h) const;
+  std::string Png(const std::string& name, int w, int h) const;
+  std::string Jpeg(const std::string& name, int w, int h) const;
+  std::string Gif(const std::string& name, int w, int h) const;
+  std::string Bytes(const std::string& name, const std::string& content) const;
+
+  // The program entry's steps before the message loop.
+  void Start() { program.Start(); }
+  TForm1& form() { return *program.Form1(); }
+  const std::vector<std::string>& Log() { return program.Log().Lines(); }
+
+  // Runs `event` during the n-th message pump from now (1: the next one).
+  void AtPump(int n, std::function<void()> event);
+};
+
+}  // namespace tapisto::test
