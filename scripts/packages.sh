@@ -9,6 +9,10 @@ tapisto_packages_build+=(qt6-base-dev fonts-dejavu-core)
 # For ./run without a display: a virtual X server and the tools for its screenshot.
 tapisto_packages_display=(xvfb xauth x11-apps x11-utils netpbm)
 tapisto_packages_fuzz=(clang libclang-rt-14-dev)
+# The Windows cross build and Wine to run it: MinGW-w64 with static zlib, what building
+# libjpeg-turbo from Debian's source package needs (nasm, dpkg-source), GoogleTest's sources.
+tapisto_packages_windows=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+  libz-mingw-w64-dev nasm dpkg-dev googletest wine wine64)
 
 tapisto_install_packages() {
   local group=$1 missing=() pkg

@@ -6,7 +6,7 @@
 #include "base/error.h"
 #include "compose/compositions.h"
 #include "desktop/background_colour.h"
-#include "desktop/posix/posix_files.h"
+#include "desktop/native_files.h"
 #include "tool_support.h"
 
 namespace tapisto::tool {
@@ -85,7 +85,7 @@ int RunCompose(const std::vector<std::string>& args) {
   FixedScreen screen(width, height);
   IdlePump pump;
   SteadyClock clock;
-  PosixFiles files;
+  NativeFiles files;
   ConsoleDialogs dialogs(answer == "ja");
   ToolControls controls;
   controls.x = ParseInt(a.Get("--x").value_or("0"), "--x");

@@ -5,7 +5,7 @@
 #include "base/error.h"
 #include "convert/conversions.h"
 #include "desktop/background_colour.h"
-#include "desktop/posix/posix_files.h"
+#include "desktop/native_files.h"
 #include "tool_support.h"
 
 namespace tapisto::tool {
@@ -35,7 +35,7 @@ int RunConvert(const std::vector<std::string>& args) {
   FixedScreen screen(1, 1);
   IdlePump pump;
   SteadyClock clock;
-  PosixFiles files;
+  NativeFiles files;
   ConsoleDialogs dialogs(false);
   NoControls controls;
   CompositionContext ctx{state, screen, pump, clock, files, dialogs, controls};

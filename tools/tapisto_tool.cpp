@@ -6,11 +6,17 @@
 
 #include "tool_support.h"
 
+#ifdef _WIN32
+#include "desktop/win32/win32_command_line.h"
+#endif
+
 namespace tapisto::tool {
 int RunDecode(const std::vector<std::string>& args);
 int RunCompose(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
+#ifndef _WIN32
 int RunApply(const std::vector<std::string>& args);
+#endif
 }  // namespace tapisto::tool
 
 namespace {
@@ -25,15 +31,25 @@ constexpr const char* kUsage =
     "      duplizieren und spiegeln, duplizieren und doppelt spiegeln) and prints the output\n"
     "  tapisto-tool convert --to jpg|bmp [--background \"R G B\"] --folder DIR FILE\n"
     "      prepares FILE for the desktop as applying it would; prints the output and log\n"
+#ifndef _WIN32
     "  tapisto-tool apply --hive FILE.reg --folder DIR --screen WxH --style TEXT [--x N] [--y N]\n"
     "                     PICTURE\n"
     "      reads the hive as start-up does and applies PICTURE with the style (\"\": none);\n"
-    "      an empty PICTURE removes the wallpaper. Writes only the given hive file\n";
+    "      an empty PICTURE removes the wallpaper. Writes only the given hive file\n"
+#endif
+    ;
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace tapisto::tool;
+#ifdef _WIN32
+  // Paths with characters outside the ANSI code page reach the program intact only this way.
+  static_cast<void>(argc);
+  static_cast<void>(argv);
+  const std::vector<std::string> all = tapisto::CommandLineArguments();
+#else
   const std::vector<std::string> all(argv + 1, argv + argc);
+#endif
   if (all.empty() || all[0] == "--help" || all[0] == "-h") {
     std::cout << kUsage;
     return all.empty() ? 2 : 0;
@@ -43,7 +59,9 @@ int main(int argc, char** argv) {
     if (all[0] == "decode") return RunDecode(rest);
     if (all[0] == "compose") return RunCompose(rest);
     if (all[0] == "convert") return RunConvert(rest);
+#ifndef _WIN32
     if (all[0] == "apply") return RunApply(rest);
+#endif
     throw UsageError("unknown command " + all[0]);
   } catch (const UsageError& e) {
     std::cerr << "tapisto-tool: " << e.what() << "\n" << kUsage;

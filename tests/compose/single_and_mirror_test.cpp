@@ -1,8 +1,5 @@
 // "normal" and "spiegeln": one copy of the picture, plain or mirrored, at the offsets.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -11,6 +8,7 @@
 #include "image/file_io.h"
 #include "image/jpeg.h"
 #include "picture_kinds.h"
+#include "support/held_file.h"
 #include "support/jpeg_inspect.h"
 #include "support/picture_files.h"
 
@@ -228,10 +226,10 @@ TEST(SingleAndMirror, AHeldOutputFileIsWaitedForAndAfterNoTheSaveFailsKeepingThe
     const KindPicture picture = MakeKindPicture(rig, Kind::Bmp, 4, 4);
     const std::string output = rig.Output(std::string(style.prefix) + "bild.jpg");
     WriteBytes(output, {7, 7, 7});
-    const int holder = ::open(output.c_str(), O_RDWR);
-    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    HeldFile holder(output);
+    ASSERT_TRUE(holder.held());
     style.run(rig.ctx, picture.path);
-    ::close(holder);
+    holder.Release();
 
     ASSERT_EQ(rig.dialogs.questions.size(), 1u);
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);

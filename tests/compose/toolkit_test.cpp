@@ -1,14 +1,12 @@
 #include "compose/toolkit.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "base/error.h"
 #include "support/compose_rig.h"
+#include "support/held_file.h"
 #include "support/picture_files.h"
 
 namespace tapisto::test {
@@ -84,48 +82,29 @@ TEST(WaitMilliseconds, ReturnsOnceMoreThanTheTimeHasPassedRunningMessages) {
   EXPECT_EQ(clock.now, 0xFFFFFFF0u + 41u);
 }
 
-TEST(IsFileLocked, FreeMissingHeldAndReadOnlyFiles) {
+TEST(IsFileLocked, FreeMissingAndHeldFiles) {
   TempDir dir;
-  PosixFiles files;
+  NativeFiles files;
   const std::string path = dir.File("out.jpg");
   EXPECT_FALSE(IsFileLocked(files, path));  // no such file
   WriteBytes(path, {1, 2, 3});
   EXPECT_FALSE(IsFileLocked(files, path));
 
-  const int holder = ::open(path.c_str(), O_RDWR);
-  ASSERT_GE(holder, 0);
-  ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+  HeldFile holder(path);
+  ASSERT_TRUE(holder.held());
   EXPECT_TRUE(IsFileLocked(files, path));
-  ::close(holder);
+  holder.Release();
   EXPECT_FALSE(IsFileLocked(files, path));
-
-  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
-  if (::geteuid() != 0) {
-    EXPECT_TRUE(IsFileLocked(files, path));  // root may write anyway
-  }
+  // The probe opens the existing file as it is and leaves its bytes alone.
+  EXPECT_EQ(ReadWholeFile(path, 10), (std::vector<std::uint8_t>{1, 2, 3}));
 }
-
-// Holds a file the way another program would, until released.
-class HeldFile {
- public:
-  explicit HeldFile(const std::string& path) : fd_(::open(path.c_str(), O_RDWR)) {
-    if (fd_ >= 0) ::flock(fd_, LOCK_EX | LOCK_NB);
-  }
-  ~HeldFile() { Release(); }
-  void Release() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
 
 TEST(BusyFileWait, AsksFirstAfter250PassesThenEvery150) {
   ComposeRig rig;
   rig.state.ComposedFile = rig.Output("0bild.jpg");
   WriteBytes(rig.state.ComposedFile, {1});
   HeldFile held(rig.state.ComposedFile);
+  ASSERT_TRUE(held.held());
   std::vector<int> waitedAtQuestion;
   std::vector<int> passesAtQuestion;
   rig.dialogs.onQuestion = [&] {
@@ -153,6 +132,7 @@ TEST(BusyFileWait, EndsAtOnceForAFreeOrMissingFileAndWhenTheHolderLetsGo) {
 
   WriteBytes(rig.state.ComposedFile, {1});
   HeldFile held(rig.state.ComposedFile);
+  ASSERT_TRUE(held.held());
   // The other program closes the file while we run our messages on the 30th pass.
   int passes = 0;
   std::function<void()> tick = [&] {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "base/error.h"
+#include "base/path.h"
 #include "image/bmp.h"
 #include "image/jpeg.h"
 #include "support/compose_rig.h"
@@ -30,7 +31,7 @@ TEST(Conversions, PngBecomesJpegOverTheBackgroundNamedAfterTheSource) {
   ConvertRig rig;
   std::filesystem::create_directory(rig.dir.path() / "x.gif");  // a folder name plays no part
   const RgbaImage png = MixedAlpha(9, 5);
-  const std::string path = rig.dir.File("x.gif/Bild.PNG");
+  const std::string path = JoinPath(rig.dir.File("x.gif"), "Bild.PNG");
   WriteBytes(path, MakePng(png));
   PNGtoJPEG(rig.ctx, rig.log, path);
   EXPECT_EQ(rig.state.ComposedFile, rig.Output("Bild.jpg"));

@@ -1,5 +1,5 @@
-// A composition's whole world for tests: the state record, fake ports, the real POSIX files
-// backend on a scratch folder, and the last canvas each save wrote.
+// A composition's whole world for tests: the state record, fake ports, the real files backend
+// of the system on a scratch folder, and the last canvas each save wrote.
 #pragma once
 
 #include <filesystem>
@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "compose/composition_context.h"
-#include "desktop/posix/posix_files.h"
+#include "desktop/native_files.h"
+#include "image/file_io.h"
 #include "image/raster.h"
 #include "image/rgba_image.h"
 #include "support/fakes.h"
@@ -33,11 +34,11 @@ struct ComposeRig {
   FakeScreen screen{40, 30};
   FakeClock clock;
   ScriptedPump pump{clock};
-  PosixFiles files;
+  NativeFiles files;
   RecordingDialogs dialogs;
   RecordingControls controls;
   CanvasRecorder saved;
-  CompositionContext ctx{state, screen, pump, clock, files, dialogs, controls, PathFlavour::Posix,
+  CompositionContext ctx{state, screen, pump, clock, files, dialogs, controls, kNativePathFlavour,
                          &saved};
 
   ComposeRig() {
@@ -45,12 +46,14 @@ struct ComposeRig {
     state.BackgroundGreen = "20";
     state.BackgroundBlue = "30";
     state.WallpaperFolder = dir.File("Meine Wallpapers");
-    std::filesystem::create_directory(state.WallpaperFolder);
+    std::filesystem::create_directory(PathFromUtf8(state.WallpaperFolder));
   }
 
   // Writes `bytes` as the picture file `name` in the scratch folder; returns its path.
   std::string Picture(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
-  std::string Output(const std::string& name) const { return state.WallpaperFolder + "/" + name; }
+  std::string Output(const std::string& name) const {
+    return JoinPath(state.WallpaperFolder, name);
+  }
   const Raster& LastCanvas() const { return saved.canvases.back(); }
 };
 

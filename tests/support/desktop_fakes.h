@@ -64,11 +64,16 @@ class ScopedEnv {
 
  private:
   void Set(const std::optional<std::string>& value) {
+#ifdef _WIN32
+    // "NAME=" removes the variable.
+    ::_putenv((name_ + "=" + value.value_or("")).c_str());
+#else
     if (value) {
       ::setenv(name_.c_str(), value->c_str(), 1);
     } else {
       ::unsetenv(name_.c_str());
     }
+#endif
   }
   std::string name_;
   std::optional<std::string> old_;

@@ -7,6 +7,8 @@
 #include <map>
 #include <stdexcept>
 
+#include "image/file_io.h"
+
 namespace tapisto::test {
 
 namespace {
@@ -119,7 +121,7 @@ std::vector<std::uint8_t> MakeGif(const Raster& picture, bool useTransparent, Co
 }
 
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path);

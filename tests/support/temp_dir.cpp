@@ -4,6 +4,8 @@
 #include <random>
 #include <system_error>
 
+#include "image/file_io.h"
+
 namespace tapisto::test {
 
 namespace fs = std::filesystem;
@@ -26,7 +28,7 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::File(const std::string& name) const {
-  const auto u8 = (path_ / name).u8string();
+  const auto u8 = (path_ / PathFromUtf8(name)).u8string();
   return std::string(u8.begin(), u8.end());
 }
 

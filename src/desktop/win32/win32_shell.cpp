@@ -1,0 +1,49 @@
+#include "desktop/win32/win32_shell.h"
+
+#include "desktop/win32/win32_text.h"
+#include "desktop/win32/windows_api.h"
+// After <windows.h>, which the shell headers need.
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shtypes.h>
+
+namespace tapisto {
+
+namespace {
+
+// The text of a NUL-terminated buffer filled by the system.
+std::string TextOf(const wchar_t* buffer) {
+  return Utf8FromUtf16(std::wstring_view(buffer));
+}
+
+}  // namespace
+
+std::string Win32Shell::SpecialFolder(int folder) {
+  IMalloc* allocator = nullptr;
+  if (FAILED(::SHGetMalloc(&allocator)) || allocator == nullptr) return {};
+  std::string path;
+  PIDLIST_ABSOLUTE items = nullptr;
+  if (SUCCEEDED(::SHGetSpecialFolderLocation(nullptr, folder, &items)) && items != nullptr) {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    if (::SHGetPathFromIDListW(items, buffer)) path = TextOf(buffer);
+    allocator->Free(items);
+  }
+  allocator->Release();
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+std::string Win32Shell::TempPath() {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
+  if (length == 0 || length > MAX_PATH) return {};
+  return TextOf(buffer);
+}
+
+void Win32Shell::Open(const std::string& document, const std::string& parameters,
+                      const std::string& folder, int showMode) {
+  ::ShellExecuteW(::GetActiveWindow(), nullptr, Utf16FromUtf8(document).c_str(),
+                  Utf16FromUtf8(parameters).c_str(), Utf16FromUtf8(folder).c_str(), showMode);
+}
+
+}  // namespace tapisto
