@@ -9,7 +9,7 @@
 #include "image/jpeg.h"
 #include "picture_kinds.h"
 #include "support/held_file.h"
-#include "support/jpeg_inspect.h"
+#include "support/jpeg_markers.h"
 #include "support/picture_files.h"
 
 namespace tapisto::test {

@@ -16,7 +16,7 @@
 
 #include "base/error.h"
 #include "image/file_io.h"
-#include "support/jpeg_inspect.h"
+#include "support/jpeg_markers.h"
 #include "support/temp_dir.h"
 
 namespace tapisto {

@@ -1,4 +1,4 @@
-#include "support/jpeg_inspect.h"
+#include "support/jpeg_markers.h"
 
 #include <gtest/gtest.h>
 
