@@ -6,6 +6,7 @@
 
 #include "desktop/apply.h"
 #include "image/bmp.h"
+#include "image/file_io.h"
 #include "image/jpeg.h"
 #include "support/picture_files.h"
 
@@ -32,33 +33,23 @@ std::string RegString(const std::string& name, const std::string& text) {
 WindowRig::WindowRig(int screenWidth, int screenHeight)
     : home("HOME", dir.File("home")),
       configHome("XDG_CONFIG_HOME", dir.File("config")),
-      screen(screenWidth, screenHeight),
-      settings(dir.File("config/tapisto/HKCU.reg")) {
+      screen(screenWidth, screenHeight) {
   fs::create_directories(Documents());
-  fs::create_directories(AppData() + "/tapisto");
+  fs::create_directories(AppData());
   fs::create_directories(Temp());
   shell.personal = Documents();
   shell.appData = AppData();
-  shell.temp = Temp() + "/";
+  shell.temp = WithSeparator(Temp());
   WriteHive({});
 }
 
-void WindowRig::WriteHive(const std::vector<std::string>& desktopLines,
-                          const std::string& background) {
-  std::ofstream out(settings.HivePath(), std::ios::binary | std::ios::trunc);
-  out << "Windows Registry Editor Version 5.00\n\n"
-      << "[HKEY_CURRENT_USER\\Control Panel\\Colors]\n"
-      << RegString("Background", background) << "\n\n"
-      << "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n";
-  for (const std::string& line : desktopLines) out << line << "\n";
-}
-
-std::string WindowRig::HiveText() const {
-  return ReadText(settings.HivePath());
+std::string WindowRig::Path(const std::string& relative) const {
+  const auto u8 = (dir.path() / PathFromUtf8(relative)).make_preferred().u8string();
+  return std::string(u8.begin(), u8.end());
 }
 
 std::string WindowRig::Desktop(const std::string& name) {
-  const auto key = settings.OpenKey(kDesktopKey);
+  const auto key = settings.Store().OpenKey(kDesktopKey);
   return key ? key->ReadString(name, "<missing>") : "<no key>";
 }
 

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "window_rig.h"
 
@@ -175,7 +174,7 @@ TEST(ButtonBeenden, EmptyFileFieldRestoresOrRemovesTheWallpaperThenEnds) {
     WindowRig rig;
     fs::create_directories(rig.Themes());
     rig.Bytes("config/Microsoft/Windows/Themes/TranscodedWallpaper", "vom Start");
-    const std::string start = rig.Themes() + "/TranscodedWallpaper";
+    const std::string start = JoinPath(rig.Themes(), "TranscodedWallpaper");
     rig.WriteHive({RegString("Wallpaper", start)});
     rig.Start();
     // The desktop's copy changed while the program ran.
@@ -186,7 +185,7 @@ TEST(ButtonBeenden, EmptyFileFieldRestoresOrRemovesTheWallpaperThenEnds) {
 
     EXPECT_EQ(rig.Desktop("Wallpaper"), start);
     EXPECT_EQ(ReadText(start), "vom Start");
-    EXPECT_FALSE(fs::exists(rig.Temp() + "/TranscodedWallpaper"));
+    EXPECT_FALSE(fs::exists(JoinPath(rig.Temp(), "TranscodedWallpaper")));
     EXPECT_EQ(rig.app.terminateCalls, 1);
   }
   {
@@ -222,7 +221,7 @@ TEST(ButtonBeenden, FileFieldWithAnyTextLeavesTheDesktopAsLastApplied) {
 TEST(ButtonBeenden, FailureGoesToTheDefaultReportAndTheProgramKeepsRunning) {
   WindowRig rig;
   rig.Start();
-  std::ofstream(rig.settings.HivePath(), std::ios::trunc) << "kein Registry-Export\n";
+  rig.BreakSettings();
   rig.form().Button3.UserClick();
   ASSERT_EQ(rig.dialogs.errorReports.size(), 1u);
   // The message only, without the type name.

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 
 #include "window_rig.h"
@@ -162,8 +161,8 @@ TEST(ChangeHandlers, FailureInsideTheHandlerIsShownWithItsPrefix) {
     SCOPED_TRACE(c.prefix);
     WindowRig rig;
     rig.Start();
-    // A hive that can no longer be read makes removing the wallpaper fail.
-    std::ofstream(rig.settings.HivePath(), std::ios::trunc) << "kein Registry-Export\n";
+    // Settings that can no longer be read make removing the wallpaper fail.
+    rig.BreakSettings();
     c.run(rig.form());
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
     const std::string expected = std::string(c.prefix) + "SettingsError : ";

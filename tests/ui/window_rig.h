@@ -1,16 +1,18 @@
-// The main and log windows' whole world for tests: the real POSIX settings store (a hive file)
-// and files backend in a scratch folder with HOME and XDG_CONFIG_HOME pointing into it, fakes
-// for the screen, pump, clock, dialogs, shell, refresh and application, and the program entry.
+// The main and log windows' whole world for tests: the system's real settings store (see
+// SettingsRig) and files backend, a scratch folder with HOME and XDG_CONFIG_HOME pointing into
+// it, fakes for the screen, pump, clock, dialogs, shell, refresh and application, and the
+// program entry. Paths it gives are in the system's own form.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "base/path.h"
+#include "desktop/native_files.h"
 #include "desktop/ports/shell.h"
 #include "desktop/ports/wallpaper_refresh.h"
-#include "desktop/posix/posix_files.h"
-#include "desktop/posix/posix_settings_store.h"
+#include "settings_rig.h"
 #include "support/desktop_fakes.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
@@ -71,9 +73,6 @@ class CountingRefresh final : public WallpaperRefresh {
   std::function<void()> onRefresh;
 };
 
-// A value line of a .reg file: "name"="text" with quotes and backslashes escaped.
-std::string RegString(const std::string& name, const std::string& text);
-
 // The whole content of a file; "" when it cannot be read.
 std::string ReadText(const std::string& path);
 
@@ -86,27 +85,38 @@ struct WindowRig {
   FakeScreen screen;
   FakeClock clock;
   ScriptedPump pump{clock};
-  PosixFiles files;
+  NativeFiles files;
   RecordingDialogs dialogs;
-  PosixSettingsStore settings;
+  SettingsRig settings{dir};
   CountingRefresh refresh;
   RecordingShell shell;
   FakeApplication app;
-  WindowPorts ports{screen, pump, clock, files, dialogs, settings, refresh, shell, app};
+  WindowPorts ports{screen, pump, clock, files, dialogs, settings.Store(), refresh, shell, app};
   Program program{ports};
 
-  std::string Documents() const { return dir.File("home/Documents"); }
-  std::string AppData() const { return dir.File("config"); }
-  std::string Temp() const { return dir.File("tmp"); }
-  std::string Themes() const { return AppData() + "/Microsoft/Windows/Themes"; }
-  std::string WallpaperFolder() const { return Documents() + "/Meine Wallpapers"; }
-  std::string Output(const std::string& name) const { return WallpaperFolder() + "/" + name; }
+  // `relative` ("a/b") inside the scratch folder, with the system's separators.
+  std::string Path(const std::string& relative) const;
+  std::string Documents() const { return Path("home/Documents"); }
+  std::string AppData() const { return Path("config"); }
+  std::string Temp() const { return Path("tmp"); }
+  std::string Themes() const { return Path("config/Microsoft/Windows/Themes"); }
+  std::string WallpaperFolder() const { return JoinPath(Documents(), "Meine Wallpapers"); }
+  std::string Output(const std::string& name) const { return JoinPath(WallpaperFolder(), name); }
+  // A folder as the program keeps it: with its separator at the end.
+  static std::string WithSeparator(const std::string& folder) {
+    return folder + SeparatorOf(kNativePathFlavour);
+  }
 
-  // Writes the hive: "Control Panel\Colors" with "Background" and "Control Panel\Desktop"
-  // with the given value lines (RegString lines, or dword:/hex: lines written out).
+  // Writes the settings: "Control Panel\Colors" with "Background" and "Control
+  // Panel\Desktop" with the given value lines (RegString lines, or dword:/hex: lines).
   void WriteHive(const std::vector<std::string>& desktopLines,
-                 const std::string& background = "10 20 30");
-  std::string HiveText() const;
+                 const std::string& background = "10 20 30") {
+    settings.Write(desktopLines, background);
+  }
+  // Everything the settings hold now; equal texts mean nothing was written in between.
+  std::string HiveText() { return settings.Snapshot(); }
+  // From now on the settings can no longer be read or written.
+  void BreakSettings() { settings.Break(); }
   // A string value of "Control Panel\Desktop" as the store reads it now; "<missing>" when the
   // value does not exist.
   std::string Desktop(const std::string& name);

@@ -207,7 +207,7 @@ TEST(StartUp, TranscodedWallpaperBacksUpTheThemeFilesThatExist) {
     rig.Bytes("config/Microsoft/Windows/Themes/Transcoded_000", "erstes");
     rig.Bytes("config/Microsoft/Windows/Themes/TranscodedWallpaper", "zweites");
     rig.Bytes("tmp/TranscodedWallpaper", "alt, von einem frueheren Lauf");
-    const std::string setting = rig.Themes() + "/" + settingName;
+    const std::string setting = JoinPath(rig.Themes(), settingName);
     rig.WriteHive({RegString("Wallpaper", setting)});
     rig.Start();
     const WallpaperState& state = rig.form().State();
@@ -216,11 +216,11 @@ TEST(StartUp, TranscodedWallpaperBacksUpTheThemeFilesThatExist) {
     EXPECT_EQ(rig.form().Edit1.Text(), "");
     // The path as read, and only when that file exists.
     EXPECT_EQ(state.PreviousWallpaper, fs::exists(setting) ? setting : "");
-    EXPECT_EQ(state.ThemesFolder, rig.Themes() + "/");
-    EXPECT_EQ(state.TempFolder, rig.Temp() + "/");
-    EXPECT_EQ(ReadText(rig.Temp() + "/Transcoded_000"), "erstes");
-    EXPECT_EQ(ReadText(rig.Temp() + "/TranscodedWallpaper"), "zweites");
-    EXPECT_FALSE(fs::exists(rig.Temp() + "/slideshow.ini"));
+    EXPECT_EQ(state.ThemesFolder, WindowRig::WithSeparator(rig.Themes()));
+    EXPECT_EQ(state.TempFolder, WindowRig::WithSeparator(rig.Temp()));
+    EXPECT_EQ(ReadText(JoinPath(rig.Temp(), "Transcoded_000")), "erstes");
+    EXPECT_EQ(ReadText(JoinPath(rig.Temp(), "TranscodedWallpaper")), "zweites");
+    EXPECT_FALSE(fs::exists(JoinPath(rig.Temp(), "slideshow.ini")));
     EXPECT_TRUE(rig.dialogs.messages.empty());
     EXPECT_EQ(rig.refresh.count, 0);
   }
@@ -231,7 +231,7 @@ TEST(StartUp, TranscodedWallpaperWithoutApplicationDataFolderBacksUpNothing) {
   rig.shell.appData = "";
   fs::create_directories(rig.Themes());
   rig.Bytes("config/Microsoft/Windows/Themes/TranscodedWallpaper", "bild");
-  rig.WriteHive({RegString("Wallpaper", rig.Themes() + "/TranscodedWallpaper")});
+  rig.WriteHive({RegString("Wallpaper", JoinPath(rig.Themes(), "TranscodedWallpaper"))});
   rig.Start();
   EXPECT_TRUE(rig.form().State().TranscodedMode);
   EXPECT_EQ(rig.dialogs.messages,
