@@ -239,7 +239,7 @@ TEST(WebPages, LinkAndDonationPictureOpenTheirPagesInTheShell) {
   ASSERT_EQ(rig.shell.launches.size(), 2u);
   EXPECT_EQ(rig.shell.launches[0].document, "https://tapisto.example/index.html");
   EXPECT_EQ(rig.shell.launches[0].parameters, "");
-  EXPECT_EQ(rig.shell.launches[0].folder, "./");
+  EXPECT_EQ(rig.shell.launches[0].folder, WindowRig::WithSeparator("."));  // ".\" on Windows
   EXPECT_EQ(rig.shell.launches[0].showMode, 5);
   EXPECT_EQ(rig.shell.launches[1].document, "https://tapisto.example/spenden.html");
   EXPECT_EQ(rig.shell.launches[1].showMode, 5);
