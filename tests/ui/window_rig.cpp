@@ -21,15 +21,6 @@ std::string ReadText(const std::string& path) {
   return text.str();
 }
 
-std::string RegString(const std::string& name, const std::string& text) {
-  std::string out = "\"" + name + "\"=\"";
-  for (char c : text) {
-    if (c == '\\' || c == '"') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
-
 WindowRig::WindowRig(int screenWidth, int screenHeight)
     : home("HOME", dir.File("home")),
       configHome("XDG_CONFIG_HOME", dir.File("config")),

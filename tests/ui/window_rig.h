@@ -12,9 +12,9 @@
 #include "desktop/native_files.h"
 #include "desktop/ports/shell.h"
 #include "desktop/ports/wallpaper_refresh.h"
-#include "settings_rig.h"
 #include "support/desktop_fakes.h"
 #include "support/fakes.h"
+#include "support/settings_rig.h"
 #include "support/temp_dir.h"
 #include "ui/application.h"
 #include "ui/program.h"
@@ -87,7 +87,7 @@ struct WindowRig {
   ScriptedPump pump{clock};
   NativeFiles files;
   RecordingDialogs dialogs;
-  SettingsRig settings{dir};
+  SettingsRig settings{dir.File("config/tapisto/HKCU.reg")};
   CountingRefresh refresh;
   RecordingShell shell;
   FakeApplication app;

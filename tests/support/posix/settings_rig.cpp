@@ -1,6 +1,6 @@
-// The window tests' settings on Linux: the real hive file of the POSIX store in the scratch
-// folder, written and read as text.
-#include "../settings_rig.h"
+// The settings under test on Linux: the real hive file of the POSIX store, written and read as
+// text.
+#include "support/settings_rig.h"
 
 #include <filesystem>
 #include <fstream>
@@ -15,9 +15,9 @@ struct SettingsRig::Backend {
   PosixSettingsStore store;
 };
 
-SettingsRig::SettingsRig(const TempDir& dir)
-    : backend_(std::make_unique<Backend>(dir.File("config/tapisto/HKCU.reg"))) {
-  std::filesystem::create_directories(dir.File("config/tapisto"));
+SettingsRig::SettingsRig(const std::string& hivePath)
+    : backend_(std::make_unique<Backend>(hivePath)) {
+  std::filesystem::create_directories(std::filesystem::path(hivePath).parent_path());
 }
 
 SettingsRig::~SettingsRig() = default;
@@ -26,14 +26,14 @@ SettingsStore& SettingsRig::Store() {
   return backend_->store;
 }
 
+void SettingsRig::WriteExport(const std::string& body) {
+  std::ofstream out(backend_->store.HivePath(), std::ios::binary | std::ios::trunc);
+  out << "Windows Registry Editor Version 5.00\n\n" << body;
+}
+
 void SettingsRig::Write(const std::vector<std::string>& desktopLines,
                         const std::string& background) {
-  std::ofstream out(backend_->store.HivePath(), std::ios::binary | std::ios::trunc);
-  out << "Windows Registry Editor Version 5.00\n\n"
-      << "[HKEY_CURRENT_USER\\Control Panel\\Colors]\n"
-      << RegString("Background", background) << "\n\n"
-      << "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n";
-  for (const std::string& line : desktopLines) out << line << "\n";
+  WriteExport(DesktopExport(desktopLines, background));
 }
 
 std::string SettingsRig::Snapshot() {
