@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "base/error.h"
 #include "image/rgba_image.h"
 
@@ -234,6 +236,27 @@ TEST(PixelMemory, ALargeRastersBlockIsReusedForTheNextRasterOfItsSize) {
   EXPECT_EQ(again.Row(0), first);            // the same block, its pages already in memory
   EXPECT_EQ(again.Pixel(1023, 767), kBlue);  // and painted anew
   EXPECT_EQ(pixel_memory::KeptBlocks(), before);
+}
+
+TEST(PixelMemory, BlocksAroundTheHugePageSizeHoldEveryByteTheyWereAskedFor) {
+  constexpr std::size_t kTwoMiB = std::size_t{2} << 20;
+  // Sizes just under, at and over whole huge pages, and one between two of them: each block
+  // must be writable to its last byte and keep what was written until it is given back.
+  for (const std::size_t bytes : {kTwoMiB - 4, kTwoMiB, kTwoMiB + 4, 5 * kTwoMiB / 2 + 12}) {
+    SCOPED_TRACE(bytes);
+    auto* first = static_cast<unsigned char*>(pixel_memory::Acquire(bytes));
+    auto* second = static_cast<unsigned char*>(pixel_memory::Acquire(bytes));
+    ASSERT_NE(first, second);
+    std::memset(first, 0x5A, bytes);
+    std::memset(second, 0xA5, bytes);
+    EXPECT_EQ(first[0], 0x5A);
+    EXPECT_EQ(first[bytes - 1], 0x5A);
+    // Giving one back leaves the other whole.
+    pixel_memory::Release(first, bytes);
+    EXPECT_EQ(second[0], 0xA5);
+    EXPECT_EQ(second[bytes - 1], 0xA5);
+    pixel_memory::Release(second, bytes);
+  }
 }
 
 }  // namespace
