@@ -2,17 +2,143 @@
 // offset step in the program.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
+
+// jpeglib.h needs FILE and size_t declared before it.
+#include <jpeglib.h>
 
 #include "bench_pictures.h"
 #include "compose/compositions.h"
 #include "compose/picture_cache.h"
 #include "image/jpeg.h"
+#include "image/png.h"
 #include "support/compose_rig.h"
 #include "support/picture_files.h"
 
 namespace tapisto::bench {
 namespace {
+
+// ---- the floor: the least work one compose-and-save can do ----
+//
+// Plain code straight on libjpeg-turbo, sharing nothing with the program: fill a screen-sized
+// buffer, place the picture at (100, 50), encode at quality 100 with the library's defaults
+// (4:2:0, standard Huffman tables) to memory. Every ratio against it is measured in the same
+// run.
+
+using Pixels = std::vector<std::uint32_t>;  // R | G << 8 | B << 16, rows without padding
+
+std::vector<std::uint8_t> FloorEncode(const Pixels& canvas, int w, int h) {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr jerr{};
+  cinfo.err = jpeg_std_error(&jerr);
+  jpeg_create_compress(&cinfo);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &buffer, &size);
+  cinfo.image_width = static_cast<JDIMENSION>(w);
+  cinfo.image_height = static_cast<JDIMENSION>(h);
+  cinfo.input_components = 4;
+  cinfo.in_color_space = JCS_EXT_RGBX;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, 100, TRUE);
+  jpeg_start_compress(&cinfo, TRUE);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(reinterpret_cast<const JSAMPLE*>(
+        canvas.data() +
+        static_cast<std::size_t>(cinfo.next_scanline) * static_cast<std::size_t>(w)));
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  std::vector<std::uint8_t> out(buffer, buffer + size);
+  std::free(buffer);
+  return out;
+}
+
+void FloorDecode(const std::vector<std::uint8_t>& jpeg, Pixels& pixels, int& w, int& h) {
+  jpeg_decompress_struct cinfo{};
+  jpeg_error_mgr jerr{};
+  cinfo.err = jpeg_std_error(&jerr);
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+  jpeg_read_header(&cinfo, TRUE);
+  cinfo.out_color_space = JCS_EXT_RGBX;
+  jpeg_start_decompress(&cinfo);
+  w = static_cast<int>(cinfo.output_width);
+  h = static_cast<int>(cinfo.output_height);
+  pixels.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+  while (cinfo.output_scanline < cinfo.output_height) {
+    JSAMPROW row =
+        reinterpret_cast<JSAMPROW>(pixels.data() + static_cast<std::size_t>(cinfo.output_scanline) *
+                                                       static_cast<std::size_t>(w));
+    jpeg_read_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+}
+
+constexpr std::uint32_t kFloorBackground = 10 | 20 << 8 | 30 << 16;
+constexpr int kFloorX = 100;
+constexpr int kFloorY = 50;
+
+// Fill, place a pre-decoded 400 x 300 RGBA picture (blended by its alpha), encode.
+void Floor(benchmark::State& st) {
+  const int w = static_cast<int>(st.range(0));
+  const int h = w * 9 / 16;
+  const RgbaImage picture = DecodePng(PngBytes(400, 300));
+  Pixels canvas(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+  for (auto _ : st) {
+    std::fill(canvas.begin(), canvas.end(), kFloorBackground);
+    for (int y = 0; y < picture.height; ++y) {
+      std::uint32_t* row = canvas.data() +
+                           static_cast<std::size_t>(y + kFloorY) * static_cast<std::size_t>(w) +
+                           kFloorX;
+      for (int x = 0; x < picture.width; ++x) {
+        const Rgba p = picture.At(x, y);
+        const std::uint32_t d = row[x];
+        const auto mix = [a = p.a](std::uint32_t s, std::uint32_t b) {
+          return (s * a + b * (255u - a) + 127u) / 255u;
+        };
+        row[x] = mix(p.r, d & 0xFFu) | mix(p.g, (d >> 8) & 0xFFu) << 8 |
+                 mix(p.b, (d >> 16) & 0xFFu) << 16;
+      }
+    }
+    benchmark::DoNotOptimize(FloorEncode(canvas, w, h));
+  }
+}
+BENCHMARK(Floor)->Arg(1920)->Arg(3840)->Unit(benchmark::kMillisecond);
+
+// Fill, decode a 2560 x 1600 JPEG, copy the part of it that lies on the screen, encode.
+void FloorWithDecode(benchmark::State& st) {
+  const int w = static_cast<int>(st.range(0));
+  const int h = w * 9 / 16;
+  const std::vector<std::uint8_t> jpeg = EncodeJpeg(PhotoLike(2560, 1600), 90);
+  Pixels canvas(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+  Pixels picture;
+  for (auto _ : st) {
+    std::fill(canvas.begin(), canvas.end(), kFloorBackground);
+    int pw = 0;
+    int ph = 0;
+    FloorDecode(jpeg, picture, pw, ph);
+    const int cw = std::min(pw, w - kFloorX);
+    for (int y = 0; y < std::min(ph, h - kFloorY); ++y) {
+      const std::uint32_t* from =
+          picture.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(pw);
+      std::copy(from, from + cw,
+                canvas.data() +
+                    static_cast<std::size_t>(y + kFloorY) * static_cast<std::size_t>(w) + kFloorX);
+    }
+    benchmark::DoNotOptimize(FloorEncode(canvas, w, h));
+  }
+}
+BENCHMARK(FloorWithDecode)->Arg(1920)->Arg(3840)->Unit(benchmark::kMillisecond);
+
+// ---- the program's compositions ----
 
 enum Style { kNormal, kAdd, kMirror, kDuplicate, kDuplicateMirror, kDoubleMirror };
 enum Source { kPng400x300, kJpeg2560x1600 };

@@ -62,8 +62,11 @@ for screen in 1920x1080 3840x2160; do
       duplizieren)
         im=("$src" -geometry +$((W - 400))+50 -composite "$src" -geometry +0+50 -composite) ;;
     esac
+    # The duplicate style ignores X; a non-zero X would first run one nested composition, as
+    # the program's X field does, so it gets 0 here like the peers' left copy.
+    x=100; [ "$style" = duplizieren ] && x=0
     t=$(measure t-$style-$screen "$tool" compose --style "$style" --screen "$screen" \
-      --background "10 20 30" --x 100 --y 50 --folder "$work/out" "$src")
+      --background "10 20 30" --x "$x" --y 50 --folder "$work/out" "$src")
     m=$(measure im-$style-$screen convert -size "$screen" xc:'rgb(10,20,30)' "${im[@]}" \
       "${jpegopts[@]}" "$work/out/im.jpg")
     case $style in

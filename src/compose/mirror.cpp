@@ -16,12 +16,12 @@ void SpiegelnWin10(CompositionContext& ctx, const std::string& fileName) {
   try {
     BuildSourceRaster(ctx, background, picture);
     Raster canvas = NewScreenCanvas(ctx, background);
-    const Raster mirror = BuildMirrorRaster(ctx, fileName, background, picture);
+    const MirrorRaster mirror = PrepareMirrorRaster(ctx, fileName, background, picture);
     const int x = ctx.controls.OffsetX();
     const int y = ctx.controls.OffsetY();
     // A PNG wider than the screen with a negative X would read columns past the mirror
     // raster's right edge (it is only W wide): those are dropped and keep the background.
-    BitBlt(canvas, x, y, picture.w, picture.h, mirror, 0, 0);
+    mirror.CopyTo(canvas, x, y, picture.w, picture.h);
     ctx.pump.ProcessMessages();
     state.ComposedFile = CompositionOutputName(ctx, "Mirr", fileName, ".jpg");
     ctx.controls.DetachOffsetHandlers();

@@ -121,7 +121,13 @@ void BuildSourceRaster(CompositionContext& ctx, Colour background, LoadedPicture
     built.SetFillColour(background);
   } else if (state.SourceIsPng) {
     built.SetHeight(picture.h);
-    built.SetWidth(ctx.screen.Width());
+    if (picture.w <= ctx.screen.Width()) {
+      // Drawn on a w-wide raster straight away: the same pixels as drawing on a screen-wide
+      // one and cutting it back below, without painting and copying the screen's width.
+      built.SetWidth(picture.w);
+    } else {
+      built.SetWidth(ctx.screen.Width());
+    }
     if (picture.png) DrawRgba(built, *picture.png, 0, 0);
   } else if (state.SourceIsBmp && picture.bmp) {
     picture.source_ = picture.bmp.get();  // the file was read into the source raster
@@ -162,6 +168,38 @@ Raster BuildMirrorRaster(CompositionContext& ctx, const std::string& fileName, C
     if (picture.png) DrawRgba(mirror, *picture.png, screenWidth - picture.png->width, 0);
   }
   return FlipReverseCopyRect(false, true, mirror, state);
+}
+
+void MirrorRaster::CopyTo(Raster& canvas, int x, int y, int w, int h) const {
+  if (unmirrored_ != nullptr) {
+    BitBltMirrored(canvas, x, y, w, h, *unmirrored_);
+  } else {
+    BitBlt(canvas, x, y, w, h, mirrored_, 0, 0);
+  }
+}
+
+MirrorRaster PrepareMirrorRaster(CompositionContext& ctx, const std::string& fileName,
+                                 Colour background, const LoadedPicture& picture) {
+  const WallpaperState& state = ctx.state;
+  MirrorRaster mirror;
+  if (state.SourceIsBmp) {
+    // Read again from the file (a damaged file fails here once more).
+    mirror.kept_ = LoadBmp(ctx.pictureCache, fileName);
+    mirror.unmirrored_ = mirror.kept_.get();
+  } else if (state.SourceIsJpeg) {
+    mirror.kept_ = picture.jpeg ? picture.jpeg : std::make_shared<const Raster>();
+    mirror.unmirrored_ = mirror.kept_.get();
+  } else if (state.SourceIsGif) {
+    // The source raster is the GIF picture converted, its background colour set.
+    mirror.unmirrored_ = &picture.Source();
+  } else if (state.SourceIsPng && picture.png && picture.w <= ctx.screen.Width()) {
+    // The screen-wide mirror raster holds the picture over the background in its first w
+    // columns, reversed; that is the source raster reversed.
+    mirror.unmirrored_ = &picture.Source();
+  } else {
+    mirror.mirrored_ = BuildMirrorRaster(ctx, fileName, background, picture);
+  }
+  return mirror;
 }
 
 std::string CompositionOutputName(const CompositionContext& ctx, std::string_view prefix,

@@ -86,6 +86,28 @@ Raster NewScreenCanvas(CompositionContext& ctx, Colour background);
 Raster BuildMirrorRaster(CompositionContext& ctx, const std::string& fileName, Colour background,
                          const LoadedPicture& picture);
 
+// The mirror raster of BuildMirrorRaster, made ready for one copy onto the canvas. Where the
+// mirror image is the picture itself reversed (a JPEG, a GIF, a BMP read again, a PNG no wider
+// than the screen) the picture is kept and reversed while it is copied: no second raster of
+// its size is made. Otherwise the mirror raster is built.
+class MirrorRaster {
+ public:
+  // Copies w x h pixels of the mirror raster from its point (0, 0) to (x, y) of `canvas`, as
+  // BitBlt does.
+  void CopyTo(Raster& canvas, int x, int y, int w, int h) const;
+
+ private:
+  friend MirrorRaster PrepareMirrorRaster(CompositionContext&, const std::string&, Colour,
+                                          const LoadedPicture&);
+  std::shared_ptr<const Raster> kept_;  // holds what `unmirrored_` points to, where needed
+  const Raster* unmirrored_ = nullptr;
+  Raster mirrored_;
+};
+
+// The mirror raster as BuildMirrorRaster makes it, with the same reads and failures.
+MirrorRaster PrepareMirrorRaster(CompositionContext& ctx, const std::string& fileName,
+                                 Colour background, const LoadedPicture& picture);
+
 // `WallpaperFolder` + separator + prefix + the file-name part of `fileName`, extension
 // replaced.
 std::string CompositionOutputName(const CompositionContext& ctx, std::string_view prefix,

@@ -20,11 +20,15 @@
 // raster's Colour layout (R, G, B, pad in memory) on a little-endian machine.
 #include "image/jpeg.h"
 
+#include <algorithm>
+#include <atomic>
 #include <bit>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <system_error>
+#include <thread>
 
 // jpeglib.h needs FILE and size_t declared before it, jerror.h needs jpeglib.h.
 #include <jpeglib.h>
@@ -218,31 +222,82 @@ void CheckColourSpace(const jpeg_decompress_struct& cinfo) {
 }
 
 // ---- encoding ----
+//
+// A big picture is encoded in horizontal strips, each a whole number of MCU rows, on as many
+// threads as the machine has cores. Every strip is compressed as a picture of its own with the
+// same settings, and the strips' entropy-coded data are joined with restart markers: a restart
+// resets the DC predictions and pads to a byte boundary exactly as the start and the end of a
+// separate picture do, so the joined file is byte for byte what libjpeg writes for the whole
+// picture with that restart interval, and it decodes to the same pixels as a file without
+// restarts. How a picture is cut depends on its size alone, never on the number of cores, so
+// every machine writes the same bytes.
 
-struct EncodeContext {
-  jpeg_compress_struct* cinfo;
-  const Raster* raster;
-  int quality;
-  unsigned char* buffer;  // libjpeg's output buffer (malloc'ed), valid once CompressStep has run
-  unsigned long size;
+// 4:2:0 sampling: an MCU covers 16 x 16 pixels.
+constexpr int kMcuSize = 16;
+// Pictures of fewer MCU rows are written in one piece, without restart markers.
+constexpr int kMinStripMcuRows = 8;
+constexpr int kMaxStrips = 8;
+// The restart interval is a 16-bit count of MCUs.
+constexpr int kMaxRestartInterval = 65535;
+
+struct StripPlan {
+  int rows = 0;    // picture rows per strip, a multiple of kMcuSize; the last may have fewer
+  int strips = 1;  // 1: no restart markers
+  unsigned restartInterval = 0;
+};
+
+StripPlan PlanStrips(int width, int height) {
+  const int mcuRows = (height + kMcuSize - 1) / kMcuSize;
+  const int mcusPerRow = (width + kMcuSize - 1) / kMcuSize;
+  const int wanted = std::max(kMinStripMcuRows, (mcuRows + kMaxStrips - 1) / kMaxStrips);
+  const int stripMcuRows = std::min(wanted, kMaxRestartInterval / mcusPerRow);
+  StripPlan plan;
+  plan.strips = (mcuRows + stripMcuRows - 1) / stripMcuRows;
+  if (plan.strips < 2 || mcuRows < 2 * kMinStripMcuRows) return {height, 1, 0};
+  plan.rows = stripMcuRows * kMcuSize;
+  plan.restartInterval = static_cast<unsigned>(stripMcuRows * mcusPerRow);
+  return plan;
+}
+
+// One strip: rows [firstRow, firstRow + rowCount) of the raster compressed as a whole picture.
+struct Strip {
+  Strip() = default;
+  Strip(const Strip&) = delete;
+  Strip& operator=(const Strip&) = delete;
+  ~Strip() {
+    if (ok) std::free(buffer);
+  }
+
+  const Raster* raster = nullptr;
+  int firstRow = 0;
+  int rowCount = 0;
+  int quality = 100;
+  unsigned restartInterval = 0;
+  jpeg_compress_struct* cinfo = nullptr;
+  // libjpeg's output buffer (malloc'ed). Freed only after success: once libjpeg has grown it,
+  // a failure leaves the pointer held here stale, and freeing it would be wrong.
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  bool ok = false;
+  char failure[JMSG_LENGTH_MAX] = {};
 };
 
 void CreateCompressStep(void* p) noexcept {
-  jpeg_create_compress(static_cast<EncodeContext*>(p)->cinfo);
+  jpeg_create_compress(static_cast<Strip*>(p)->cinfo);
 }
 
 void CompressStep(void* p) noexcept {
-  auto& c = *static_cast<EncodeContext*>(p);
-  jpeg_compress_struct& cinfo = *c.cinfo;
-  const Raster& raster = *c.raster;
-  cinfo.image_width = static_cast<JDIMENSION>(raster.Width());
-  cinfo.image_height = static_cast<JDIMENSION>(raster.Height());
+  auto& s = *static_cast<Strip*>(p);
+  jpeg_compress_struct& cinfo = *s.cinfo;
+  cinfo.image_width = static_cast<JDIMENSION>(s.raster->Width());
+  cinfo.image_height = static_cast<JDIMENSION>(s.rowCount);
   // The pad byte of each pixel is ignored: the picture is written as 24-bit colour.
   cinfo.input_components = 4;
   cinfo.in_color_space = JCS_EXT_RGBX;
   jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, c.quality, TRUE);
-  jpeg_mem_dest(&cinfo, &c.buffer, &c.size);
+  jpeg_set_quality(&cinfo, s.quality, TRUE);
+  cinfo.restart_interval = s.restartInterval;
+  jpeg_mem_dest(&cinfo, &s.buffer, &s.size);
   jpeg_start_compress(&cinfo, TRUE);
   JSAMPROW rows[kRowBatch];
   while (cinfo.next_scanline < cinfo.image_height) {
@@ -251,12 +306,68 @@ void CompressStep(void* p) noexcept {
     const JDIMENSION count = left < kRowBatch ? left : JDIMENSION{kRowBatch};
     for (JDIMENSION i = 0; i < count; ++i) {
       // libjpeg reads input rows only; its API merely lacks the const.
-      rows[i] = const_cast<JSAMPROW>(
-          reinterpret_cast<const JSAMPLE*>(raster.Row(static_cast<int>(first + i))));
+      rows[i] = const_cast<JSAMPROW>(reinterpret_cast<const JSAMPLE*>(
+          s.raster->Row(s.firstRow + static_cast<int>(first + i))));
     }
     jpeg_write_scanlines(&cinfo, rows, count);
   }
   jpeg_finish_compress(&cinfo);
+}
+
+// Compresses one strip; safe to run on any thread, and never throws.
+void EncodeStrip(Strip& strip) noexcept {
+  ErrorManager err{};
+  InstallErrorManager(err);
+  jpeg_compress_struct cinfo{};
+  cinfo.err = &err.pub;
+  strip.cinfo = &cinfo;
+  strip.ok = RunGuarded(err, CreateCompressStep, &strip) && RunGuarded(err, CompressStep, &strip);
+  if (!strip.ok) std::snprintf(strip.failure, sizeof strip.failure, "%s", err.message);
+  jpeg_destroy_compress(&cinfo);
+  strip.cinfo = nullptr;
+}
+
+// Runs every strip, on up to one thread per core; the calling thread takes part.
+void EncodeStrips(std::vector<Strip>& strips) {
+  std::atomic<std::size_t> next{0};
+  const auto work = [&]() noexcept {
+    for (std::size_t i; (i = next.fetch_add(1)) < strips.size();) EncodeStrip(strips[i]);
+  };
+  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  std::vector<std::thread> helpers;
+  try {
+    for (std::size_t i = 1; i < std::min(cores, strips.size()); ++i) helpers.emplace_back(work);
+  } catch (const std::system_error&) {
+    // No further thread to be had: the threads already running do the rest.
+  }
+  work();
+  for (std::thread& t : helpers) t.join();
+}
+
+// Where the marker segments of a whole JPEG made by libjpeg lie.
+struct StreamLayout {
+  std::size_t frameHeight = 0;  // offset of the frame header's 16-bit height
+  std::size_t scanData = 0;     // first byte after the scan header
+  bool ok = false;              // both found, and the stream ends in EOI
+};
+
+StreamLayout LayoutOf(const unsigned char* data, std::size_t size) {
+  StreamLayout layout;
+  std::size_t pos = 2;  // after SOI
+  while (pos + 4 <= size && data[pos] == 0xFF) {
+    const unsigned marker = data[pos + 1];
+    const std::size_t length = std::size_t{data[pos + 2]} << 8 | data[pos + 3];
+    if (length < 2 || length > size - pos - 2) break;
+    if (marker == 0xC0 && length >= 7) layout.frameHeight = pos + 5;
+    if (marker == 0xDA) {
+      layout.scanData = pos + 2 + length;
+      break;
+    }
+    pos += 2 + length;
+  }
+  layout.ok = layout.frameHeight != 0 && layout.scanData != 0 && size >= layout.scanData + 2 &&
+              data[size - 2] == 0xFF && data[size - 1] == 0xD9;
+  return layout;
 }
 
 }  // namespace
@@ -296,23 +407,52 @@ std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality) {
   // setting, and the nearest valid quality is what such a setting means.
   quality = quality < 1 ? 1 : (quality > 100 ? 100 : quality);
 
-  ErrorManager err{};
-  InstallErrorManager(err);
-  jpeg_compress_struct cinfo{};
-  cinfo.err = &err.pub;
-  EncodeContext context{&cinfo, &raster, quality, nullptr, 0};
-  struct Destroy {
-    jpeg_compress_struct* c;
-    ~Destroy() { jpeg_destroy_compress(c); }
-  } destroy{&cinfo};
-
-  if (!RunGuarded(err, CreateCompressStep, &context) || !RunGuarded(err, CompressStep, &context)) {
-    // libjpeg fails here only when memory runs out. The output buffer is then left alone: once
-    // libjpeg has grown it, the pointer we hold is stale and freeing it would be wrong.
-    throw ImageFormatError("JPEG: cannot encode the picture: " + std::string(err.message));
+  const StripPlan plan = PlanStrips(raster.Width(), raster.Height());
+  std::vector<Strip> strips(static_cast<std::size_t>(plan.strips));
+  for (std::size_t i = 0; i < strips.size(); ++i) {
+    Strip& s = strips[i];
+    s.raster = &raster;
+    s.firstRow = static_cast<int>(i) * plan.rows;
+    s.rowCount = std::min(plan.rows, raster.Height() - s.firstRow);
+    s.quality = quality;
+    s.restartInterval = plan.restartInterval;
   }
-  std::vector<std::uint8_t> out(context.buffer, context.buffer + context.size);
-  std::free(context.buffer);
+  if (strips.size() == 1) {
+    EncodeStrip(strips[0]);
+  } else {
+    EncodeStrips(strips);
+  }
+  for (const Strip& s : strips) {
+    // libjpeg fails here only when memory runs out.
+    if (!s.ok) throw ImageFormatError("JPEG: cannot encode the picture: " + std::string(s.failure));
+  }
+  if (strips.size() == 1)
+    return std::vector<std::uint8_t>(strips[0].buffer, strips[0].buffer + strips[0].size);
+
+  // The first strip's headers (its frame height made the whole picture's), then each strip's
+  // entropy-coded data, a restart marker RST0 ... RST7 (counting on modulo 8) between two.
+  std::vector<StreamLayout> layouts(strips.size());
+  const StreamLayout head = LayoutOf(strips[0].buffer, strips[0].size);
+  std::size_t total = head.scanData;
+  for (std::size_t i = 0; i < strips.size(); ++i) {
+    layouts[i] = i == 0 ? head : LayoutOf(strips[i].buffer, strips[i].size);
+    if (!layouts[i].ok) {
+      throw ImageFormatError("JPEG: cannot encode the picture: a strip came out malformed");
+    }
+    total += strips[i].size - layouts[i].scanData;  // its data, then RSTn or EOI in place of EOI
+  }
+  std::vector<std::uint8_t> out;
+  out.reserve(total);
+  out.insert(out.end(), strips[0].buffer, strips[0].buffer + head.scanData);
+  const auto height = static_cast<unsigned>(raster.Height());
+  out[head.frameHeight] = static_cast<std::uint8_t>(height >> 8);
+  out[head.frameHeight + 1] = static_cast<std::uint8_t>(height & 0xFFu);
+  for (std::size_t i = 0; i < strips.size(); ++i) {
+    const unsigned char* data = strips[i].buffer;
+    out.insert(out.end(), data + layouts[i].scanData, data + strips[i].size - 2);
+    out.push_back(0xFF);
+    out.push_back(i + 1 < strips.size() ? static_cast<std::uint8_t>(0xD0 + i % 8) : 0xD9);
+  }
   return out;
 }
 

@@ -18,8 +18,11 @@ namespace tapisto {
 Raster DecodeJpeg(std::span<const std::uint8_t> bytes, const ImageLimits& limits = {});
 
 // Encodes `raster` as a colour, baseline JPEG at `quality` (1 to 100; a value outside is
-// clamped), every other setting the library's default. The pad byte of each pixel is ignored.
-// A raster with a zero dimension gives no bytes at all.
+// clamped), every other setting the library's default (4:2:0 sampling, the standard Huffman
+// tables). A picture of 256 rows or more is encoded in strips of whole MCU rows on all cores
+// and carries restart markers between them; the bytes depend on the raster alone, and they
+// decode to exactly the pixels of the same picture written without restarts. The pad byte of
+// each pixel is ignored. A raster with a zero dimension gives no bytes at all.
 std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality);
 
 // The file at `path` (up to limits.maxInputBytes), decoded as DecodeJpeg does.

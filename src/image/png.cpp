@@ -312,6 +312,8 @@ inline std::uint8_t To8(std::uint32_t v, std::uint8_t depth) {
   }
 }
 
+static_assert(sizeof(Rgba) == 4, "an Rgba pixel is the four bytes of an 8-bit RGBA sample");
+
 struct Decoder {
   Header header;
   std::vector<Rgba> palette;
@@ -324,6 +326,17 @@ struct Decoder {
     for (std::size_t y = 0; y < p.height; ++y) {
       const std::uint8_t* row = data + p.offset + y * (p.rowBytes + 1) + 1;
       Rgba* out = image.pixels.data() + (p.y0 + y * p.dy) * width + p.x0;
+      if (depth == 8 && header.colourType == kRgba && p.dx == 1) {
+        // The commonest picture: its rows are already Rgba pixels, byte for byte.
+        std::memcpy(out, row, p.width * sizeof(Rgba));
+        continue;
+      }
+      if (depth == 8 && header.colourType == kRgb && !trns.present) {
+        for (std::size_t x = 0; x < p.width; ++x, out += p.dx) {
+          *out = Rgba{row[3 * x], row[3 * x + 1], row[3 * x + 2], 255};
+        }
+        continue;
+      }
       for (std::size_t x = 0; x < p.width; ++x, out += p.dx) {
         switch (header.colourType) {
           case kGrey: {

@@ -13,8 +13,12 @@ Raster::Raster(int width, int height, Colour fill) {
   SetSize(width, height);
 }
 
-void Raster::SetWidth(int width) { SetSize(width, height_); }
-void Raster::SetHeight(int height) { SetSize(width_, height); }
+void Raster::SetWidth(int width) {
+  SetSize(width, height_);
+}
+void Raster::SetHeight(int height) {
+  SetSize(width_, height);
+}
 
 void Raster::SetSize(int width, int height) {
   width = std::max(width, 0);
@@ -73,6 +77,21 @@ void BitBlt(Raster& dst, int dx, int dy, int w, int h, const Raster& src, int sx
     const Colour* from = src.Row(static_cast<int>(sy + y)) + (sx + x0);
     Colour* to = dst.Row(static_cast<int>(dy + y)) + (dx + x0);
     std::copy(from, from + count, to);
+  }
+}
+
+void BitBltMirrored(Raster& dst, int dx, int dy, int w, int h, const Raster& src) {
+  std::int64_t x0 = 0, y0 = 0, x1 = w, y1 = h;
+  x0 = std::max(x0, std::int64_t{0} - dx);
+  y0 = std::max(y0, std::int64_t{0} - dy);
+  x1 = std::min({x1, std::int64_t{dst.Width()} - dx, std::int64_t{src.Width()}});
+  y1 = std::min({y1, std::int64_t{dst.Height()} - dy, std::int64_t{src.Height()}});
+  if (x0 >= x1 || y0 >= y1) return;
+  const std::int64_t last = src.Width() - 1;
+  for (std::int64_t y = y0; y < y1; ++y) {
+    const Colour* from = src.Row(static_cast<int>(y));
+    Colour* to = dst.Row(static_cast<int>(dy + y));
+    for (std::int64_t x = x0; x < x1; ++x) to[dx + x] = from[last - x];
   }
 }
 

@@ -93,6 +93,10 @@ class Raster {
 // destination lies outside its raster are dropped; nothing else changes.
 void BitBlt(Raster& dst, int dx, int dy, int w, int h, const Raster& src, int sx, int sy);
 
+// What BitBlt(dst, dx, dy, w, h, M, 0, 0) copies, where M is `src` mirrored left to right (the
+// pixel (x, y) of M is the pixel (width - 1 - x, y) of `src`), without making M.
+void BitBltMirrored(Raster& dst, int dx, int dy, int w, int h, const Raster& src);
+
 // Copies the source rectangle into the destination rectangle, stretching with the nearest
 // pixel. A destination whose right edge lies left of its left edge receives the copy mirrored
 // left to right, covering columns right+1 .. left; likewise a bottom above the top mirrors it

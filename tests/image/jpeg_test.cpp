@@ -503,6 +503,113 @@ TEST(JpegEncode, EmptyRasterGivesNoBytes) {
   EXPECT_TRUE(EncodeJpeg(Raster(7, 0), 100).empty());
 }
 
+// ---- big pictures: strips joined by restart markers ----
+
+// Detail everywhere, so that every part of the picture costs the encoder real work.
+Raster Busy(int w, int h) {
+  Raster r(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      r.SetPixel(x, y, GradientAt(x, y, w, h) ^ static_cast<Colour>(((x * 7) ^ (y * 13)) & 31));
+  return r;
+}
+
+// What libjpeg itself writes for the whole raster in one pass, every setting its default but
+// the quality (100) and the restart interval (0: none).
+Bytes LibjpegOnePass(const Raster& r, unsigned restartInterval) {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr err{};
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_compress(&cinfo);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &buffer, &size);
+  cinfo.image_width = static_cast<JDIMENSION>(r.Width());
+  cinfo.image_height = static_cast<JDIMENSION>(r.Height());
+  cinfo.input_components = 4;
+  cinfo.in_color_space = JCS_EXT_RGBX;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, 100, TRUE);
+  cinfo.restart_interval = restartInterval;
+  jpeg_start_compress(&cinfo, TRUE);
+  for (int y = 0; y < r.Height(); ++y) {
+    JSAMPROW row = const_cast<JSAMPROW>(reinterpret_cast<const JSAMPLE*>(r.Row(y)));
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  Bytes out(buffer, buffer + size);
+  std::free(buffer);
+  return out;
+}
+
+// The interval of the stream's DRI segment; 0 when it has none.
+unsigned RestartInterval(const Bytes& jpeg) {
+  const auto dri = SegmentsOf(jpeg, 0xDD);
+  if (dri.empty()) return 0;
+  EXPECT_EQ(dri[0].body.size(), 2u);
+  return static_cast<unsigned>(dri[0].body.at(0) << 8 | dri[0].body.at(1));
+}
+
+// The markers in the entropy-coded data after the first scan header, in order (stuffed 0xFF 0x00
+// pairs are data, not markers).
+std::vector<std::uint8_t> MarkersAfterScanHeader(const Bytes& jpeg) {
+  const Segment sos = SegmentsOf(jpeg, 0xDA).at(0);
+  std::vector<std::uint8_t> markers;
+  for (std::size_t p = sos.offset + 2 + 2 + sos.body.size(); p + 1 < jpeg.size(); ++p) {
+    if (jpeg[p] == 0xFF && jpeg[p + 1] != 0x00) markers.push_back(jpeg[++p]);
+  }
+  return markers;
+}
+
+TEST(JpegEncode, BigPicturesAreWrittenInStripsThatJoinIntoTheOnePassStream) {
+  struct Case {
+    int w, h;
+    bool strips;  // whether the picture is tall enough to be cut
+  };
+  const Case cases[] = {
+      {1920, 1080, true}, {1000, 777, true}, {333, 1300, true}, {3000, 300, true},
+      {64, 256, true},    {64, 255, true},   {64, 240, false},  {17, 4100, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
+    const Raster picture = Busy(c.w, c.h);
+    const Bytes ours = EncodeJpeg(picture, 100);
+    const unsigned interval = RestartInterval(ours);
+    const unsigned mcusPerRow = static_cast<unsigned>((c.w + 15) / 16);
+    const unsigned mcus = mcusPerRow * static_cast<unsigned>((c.h + 15) / 16);
+    if (c.strips) {
+      ASSERT_GT(interval, 0u);
+      EXPECT_EQ(interval % mcusPerRow, 0u) << "strips are whole rows of MCUs";
+      EXPECT_LT(interval, mcus);
+    } else {
+      EXPECT_EQ(interval, 0u);
+    }
+
+    // Byte for byte what libjpeg writes in one pass with the same restart interval: one
+    // baseline frame of the full height, one scan, RST0 ... RST7 in turn, then EOI.
+    EXPECT_TRUE(ours == LibjpegOnePass(picture, interval));
+    const std::vector<std::uint8_t> markers = MarkersAfterScanHeader(ours);
+    const std::size_t restarts = interval == 0 ? 0 : (mcus + interval - 1) / interval - 1;
+    ASSERT_EQ(markers.size(), restarts + 1);
+    for (std::size_t i = 0; i < restarts; ++i) EXPECT_EQ(markers[i], 0xD0 + i % 8) << i;
+    EXPECT_EQ(markers.back(), 0xD9);
+
+    // And exactly the pixels of the file libjpeg writes without restart markers.
+    const Raster decoded = DecodeJpeg(ours);
+    EXPECT_TRUE(decoded == DecodeJpeg(LibjpegOnePass(picture, 0)));
+    EXPECT_EQ(decoded.Width(), c.w);
+    EXPECT_EQ(decoded.Height(), c.h);
+  }
+}
+
+TEST(JpegEncode, TheSameRasterAlwaysGivesTheSameBytes) {
+  // Strips finish in whatever order the threads run them; the file must not show it.
+  const Raster picture = Busy(640, 2000);
+  const Bytes first = EncodeJpeg(picture, 100);
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(EncodeJpeg(picture, 100) == first) << "run " << i;
+}
+
 // ---- files ----
 
 TEST(JpegFile, WriteThenReadGivesTheDecodedPicture) {
