@@ -122,9 +122,22 @@ void FormWindow::MakeFont() {
 }
 
 void FormWindow::FitToClientSize() {
-  const PixelSize size = OuterSize(ScaledClientSize(definition_, dpi_), kFormStyle, 0, dpi_);
-  ::SetWindowPos(window_, nullptr, 0, 0, size.width, size.height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT window{};
+  ::GetWindowRect(window_, &window);
+  FitToClientSizeAt(window.left, window.top);
+}
+
+void FormWindow::FitToClientSizeAt(int left, int top) {
+  // The frame as the window has it now: the system may draw it at another dpi than the one
+  // the controls are laid out for.
+  RECT window{};
+  RECT client{};
+  ::GetWindowRect(window_, &window);
+  ::GetClientRect(window_, &client);
+  const PixelSize wanted = ScaledClientSize(definition_, dpi_);
+  const int width = wanted.width + (window.right - window.left) - client.right;
+  const int height = wanted.height + (window.bottom - window.top) - client.bottom;
+  ::SetWindowPos(window_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FormWindow::CentreOnScreen() {
@@ -142,9 +155,7 @@ void FormWindow::DpiChanged(int dpi, const RECT& suggested) {
   MakeFont();
   Relayout();
   // The system's suggestion keeps the window under the pointer; its size is the window's own.
-  const PixelSize size = OuterSize(ScaledClientSize(definition_, dpi_), kFormStyle, 0, dpi_);
-  ::SetWindowPos(window_, nullptr, suggested.left, suggested.top, size.width, size.height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+  FitToClientSizeAt(suggested.left, suggested.top);
   ::InvalidateRect(window_, nullptr, TRUE);
 }
 

@@ -47,8 +47,10 @@ class FormWindow {
   // A child control of this window, in the window font.
   HWND AddControl(const wchar_t* className, DWORD style, DWORD exStyle, int id,
                   const PixelRect& place, const wchar_t* text = L"");
-  // Sets the outer size for the definition's client size at Dpi(), keeping the top left.
+  // Sets the outer size for the definition's client size at Dpi(), keeping the top left, or
+  // with the top left at (left, top).
   void FitToClientSize();
+  void FitToClientSizeAt(int left, int top);
   // Puts the window in the middle of the primary screen.
   void CentreOnScreen();
   // Destroys the window and its controls; no message reaches HandleMessage any more.

@@ -65,13 +65,37 @@ std::vector<std::uint32_t> DibPixels(const Raster& picture) {
 // A CBS_DROPDOWNLIST box takes its closed height from its selection field: make that the
 // layout's height.
 void FitClosedHeight(HWND combo, int closedHeight) {
-  RECT rect{};
-  ::GetWindowRect(combo, &rect);
-  const int now = rect.bottom - rect.top;
-  const LRESULT field = ::SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-  if (field <= 0 || now == closedHeight) return;
-  const LRESULT wanted = std::max<LRESULT>(1, field + closedHeight - now);
-  ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
+  // The height set and the one read back need not be the same number (Wine reads back two
+  // more), so the height set is corrected by what the box measures, for a few rounds.
+  LRESULT field = ::SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+  if (field <= 0) return;
+  for (int round = 0; round < 4; ++round) {
+    RECT rect{};
+    ::GetWindowRect(combo, &rect);
+    const int now = rect.bottom - rect.top;
+    if (now == closedHeight) return;
+    field = std::max<LRESULT>(1, field + closedHeight - now);
+    ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+  }
+}
+
+// The up-down control aligns itself over the edit box's right border, so the pair ends short of
+// the field's place by that border: move the arrows to the place's right edge and widen the edit
+// box under them by as much.
+void FitArrowsToRightEdge(HWND edit, HWND arrows, int right) {
+  RECT arrowsRect{};
+  RECT editRect{};
+  ::GetWindowRect(arrows, &arrowsRect);
+  ::GetWindowRect(edit, &editRect);
+  const HWND parent = ::GetParent(edit);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&arrowsRect), 2);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&editRect), 2);
+  const int shortBy = right - arrowsRect.right;
+  if (shortBy == 0) return;
+  ::SetWindowPos(arrows, nullptr, arrowsRect.left + shortBy, arrowsRect.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(edit, nullptr, 0, 0, editRect.right - editRect.left + shortBy,
+                 editRect.bottom - editRect.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -233,6 +257,7 @@ void MainWindowView::Place(NativeControl& control) {
       // The arrows take the right end of the field's place and the edit box keeps the rest.
       move(place.left, place.top, place.width, place.height);
       ::SendMessageW(control.arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(control.window), 0);
+      FitArrowsToRightEdge(control.window, control.arrows, place.left + place.width);
       break;
     case ControlKind::ComboBox: {
       // The window's height is the dropped list's; the closed box keeps the layout's height.
