@@ -445,5 +445,60 @@ TEST(Win32Dialogs, AskWithJaAndNeinAndTellWithTheApplicationTitle) {
   }
 }
 
+// The visible dialog box of this process, or null.
+HWND VisibleDialogOfThisProcess() {
+  struct Search {
+    HWND found = nullptr;
+  } search;
+  ::EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        wchar_t className[16] = {};
+        ::GetClassNameW(window, className, 16);
+        if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) &&
+            std::wstring_view(className) == L"#32770") {
+          reinterpret_cast<Search*>(data)->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+TEST(Win32Dialogs, TheFileDialogOffersTheFilterAndStartsInTheFolderGiven) {
+  ViewRig rig;
+  Win32Dialogs dialogs(rig.application);
+  dialogs.SetOwner(rig.main->Handle());
+  const std::string folder = rig.dir.path().string();
+  const std::string chosen = folder + "\\Bild.png";
+  ::CloseHandle(::CreateFileW(Utf16FromUtf8(chosen).c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string filterShown;
+  std::thread chooser([&] {
+    for (int i = 0; i < 600; ++i) {
+      const HWND dialog = VisibleDialogOfThisProcess();
+      if (dialog != nullptr) {
+        wchar_t item[128] = {};
+        ::SendMessageW(::GetDlgItem(dialog, 0x470), CB_GETLBTEXT, 0,
+                       reinterpret_cast<LPARAM>(item));  // the file types
+        filterShown = Utf8FromUtf16(item);
+        // A name without a folder is looked for in the folder the dialog shows.
+        ::SetDlgItemTextW(dialog, 0x47C, L"Bild.png");  // the file name
+        ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        return;
+      }
+      ::Sleep(50);
+    }
+  });
+  const std::optional<std::string> answer =
+      dialogs.ChooseFile(std::string(kOpenDialogFilter), folder + "\\");
+  chooser.join();
+  EXPECT_EQ(filterShown, "Grafik-Dateien (*.bmp, *.gif, *.jpg, *.png)");
+  ASSERT_TRUE(answer.has_value());
+  EXPECT_EQ(*answer, chosen);
+}
+
 }  // namespace
 }  // namespace tapisto::test
