@@ -1,7 +1,9 @@
 // The Application and MessagePump ports over the window thread's Win32 message queue. The
 // application owns the message loop: every message it or the pump takes from the queue goes to
 // the program's hook first, then to dialog navigation (Tab, access keys) of the program's
-// windows, and only then is it translated and dispatched.
+// windows, and only then is it translated and dispatched. The system's own modal loops (a
+// message box, the file dialog, moving a window by its title bar) take their messages
+// themselves; the hook does not see those, as it does not in the window framework either.
 #pragma once
 
 #include <cstdint>
