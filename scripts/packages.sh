@@ -13,6 +13,9 @@ tapisto_packages_fuzz=(clang libclang-rt-14-dev)
 # libjpeg-turbo from Debian's source package needs (nasm, dpkg-source), GoogleTest's sources.
 tapisto_packages_windows=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   libz-mingw-w64-dev nasm dpkg-dev googletest wine wine64)
+# The Windows program's window tests and its screenshot: a virtual X server, Wine's own fonts
+# (Tahoma, the title-bar symbols), and the tools that find a window and save its picture.
+tapisto_packages_windows+=(xvfb fonts-wine x11-apps x11-utils netpbm)
 
 tapisto_install_packages() {
   local group=$1 missing=() pkg

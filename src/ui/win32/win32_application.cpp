@@ -1,0 +1,74 @@
+#include "ui/win32/win32_application.h"
+
+#include <algorithm>
+
+namespace tapisto {
+
+void Win32Application::Terminate() {
+  ::PostQuitMessage(0);
+}
+
+void Win32Application::SetHintHidePause(int milliseconds) {
+  hintHidePause_ = milliseconds;
+  if (hintHidePauseChanged) hintHidePauseChanged();
+}
+
+void Win32Application::AddDialogWindow(HWND window) {
+  if (std::find(dialogWindows_.begin(), dialogWindows_.end(), window) == dialogWindows_.end()) {
+    dialogWindows_.push_back(window);
+  }
+}
+
+void Win32Application::RemoveDialogWindow(HWND window) {
+  dialogWindows_.erase(std::remove(dialogWindows_.begin(), dialogWindows_.end(), window),
+                       dialogWindows_.end());
+}
+
+int Win32Application::Run() {
+  MSG message{};
+  while (!quitReceived_) {
+    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+    if (got == -1) break;
+    if (got == 0) {
+      quitReceived_ = true;
+      exitCode_ = static_cast<int>(message.wParam);
+      break;
+    }
+    Handle(message);
+  }
+  return exitCode_;
+}
+
+void Win32Application::Handle(MSG& message) {
+  if (message.message == WM_QUIT) {
+    quitReceived_ = true;
+    exitCode_ = static_cast<int>(message.wParam);
+    return;
+  }
+  if (hook_) hook_(static_cast<int>(message.message));
+  for (const HWND window : dialogWindows_) {
+    if (::IsWindow(window) && ::IsDialogMessageW(window, &message)) return;
+  }
+  ::TranslateMessage(&message);
+  ::DispatchMessageW(&message);
+}
+
+void Win32MessagePump::ProcessMessages() {
+  MSG message{};
+  while (!application_.QuitReceived() && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    application_.Handle(message);
+  }
+}
+
+void Win32MessagePump::WaitForMessages(std::uint32_t timeoutMs) {
+  if (timeoutMs == 0) return;
+  // Once the loop is told to end nothing is taken from the queue any more, so waiting for it
+  // would return at once for ever: sleep instead.
+  if (application_.QuitReceived()) {
+    ::Sleep(timeoutMs);
+    return;
+  }
+  ::MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+}  // namespace tapisto
