@@ -1,5 +1,5 @@
 // The registry backend against the real registry (under Wine, the private prefix's): a
-// scratch key per test under HKCU\Software, written and inspected with the raw API, read and
+// scratch key per test under HKCU\Software, written and read back with the raw API, read and
 // written through the port.
 #include "desktop/win32/win32_settings_store.h"
 
