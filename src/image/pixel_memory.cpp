@@ -1,5 +1,6 @@
 #include "image/pixel_memory.h"
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <new>
@@ -110,6 +111,29 @@ Pool& ThePool() {
   return *pool;
 }
 
+// ---- the figures of Usage ----
+
+std::atomic<std::size_t> inUse{0};
+std::atomic<std::size_t> held{0};
+std::atomic<std::size_t> peakInUse{0};
+std::atomic<std::size_t> peakHeld{0};
+
+void RaisePeak(std::atomic<std::size_t>& peak, std::size_t value) noexcept {
+  std::size_t seen = peak.load(std::memory_order_relaxed);
+  while (value > seen && !peak.compare_exchange_weak(seen, value, std::memory_order_relaxed)) {
+  }
+}
+
+// A block goes to a caller; `fresh` when it comes from the system rather than the pool.
+void CountHandedOut(std::size_t bytes, bool fresh) noexcept {
+  RaisePeak(peakInUse, inUse.fetch_add(bytes, std::memory_order_relaxed) + bytes);
+  if (fresh) RaisePeak(peakHeld, held.fetch_add(bytes, std::memory_order_relaxed) + bytes);
+}
+
+void CountFreed(std::size_t bytes) noexcept {
+  held.fetch_sub(bytes, std::memory_order_relaxed);
+}
+
 }  // namespace
 
 void* Acquire(std::size_t bytes) {
@@ -121,15 +145,19 @@ void* Acquire(std::size_t bytes) {
         void* memory = it->memory;
         pool.keptBytes -= bytes;
         pool.kept.erase(it);
+        CountHandedOut(bytes, false);
         return memory;
       }
     }
   }
-  return AllocateBlock(bytes);
+  void* memory = AllocateBlock(bytes);
+  CountHandedOut(bytes, true);
+  return memory;
 }
 
 void Release(void* block, std::size_t bytes) noexcept {
   if (block == nullptr) return;
+  inUse.fetch_sub(bytes, std::memory_order_relaxed);
   if (bytes >= kLargeBlock) {
     Pool& pool = ThePool();
     const std::lock_guard<std::mutex> lock(pool.mutex);
@@ -137,6 +165,7 @@ void Release(void* block, std::size_t bytes) noexcept {
     while (!pool.kept.empty() &&
            (pool.kept.size() >= kMaxKeptBlocks || pool.keptBytes + bytes > kMaxKeptBytes)) {
       FreeBlock(pool.kept.front().memory, pool.kept.front().bytes);
+      CountFreed(pool.kept.front().bytes);
       pool.keptBytes -= pool.kept.front().bytes;
       pool.kept.erase(pool.kept.begin());
     }
@@ -151,6 +180,7 @@ void Release(void* block, std::size_t bytes) noexcept {
     }
   }
   FreeBlock(block, bytes);
+  CountFreed(bytes);
 }
 
 std::size_t KeptBlocks() noexcept {
@@ -163,6 +193,27 @@ std::size_t KeptBytes() noexcept {
   Pool& pool = ThePool();
   const std::lock_guard<std::mutex> lock(pool.mutex);
   return pool.keptBytes;
+}
+
+void ReleaseKept() noexcept {
+  Pool& pool = ThePool();
+  const std::lock_guard<std::mutex> lock(pool.mutex);
+  for (const Block& block : pool.kept) {
+    FreeBlock(block.memory, block.bytes);
+    CountFreed(block.bytes);
+  }
+  pool.kept.clear();
+  pool.keptBytes = 0;
+}
+
+Usage CurrentUsage() noexcept {
+  return {inUse.load(std::memory_order_relaxed), held.load(std::memory_order_relaxed),
+          peakInUse.load(std::memory_order_relaxed), peakHeld.load(std::memory_order_relaxed)};
+}
+
+void ResetPeaks() noexcept {
+  peakInUse.store(inUse.load(std::memory_order_relaxed), std::memory_order_relaxed);
+  peakHeld.store(held.load(std::memory_order_relaxed), std::memory_order_relaxed);
 }
 
 }  // namespace tapisto::pixel_memory

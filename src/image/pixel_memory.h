@@ -17,6 +17,20 @@ void Release(void* block, std::size_t bytes) noexcept;
 // Blocks kept for reuse right now, and their bytes.
 std::size_t KeptBlocks() noexcept;
 std::size_t KeptBytes() noexcept;
+// Gives every kept block back to the system.
+void ReleaseKept() noexcept;
+
+// Pixel bytes handed out and not yet released (in use), and those plus the kept ones (held
+// from the system), now and at their highest since the last ResetPeaks.
+struct Usage {
+  std::size_t inUse = 0;
+  std::size_t held = 0;
+  std::size_t peakInUse = 0;
+  std::size_t peakHeld = 0;
+};
+Usage CurrentUsage() noexcept;
+// Starts the peaks afresh from the present figures.
+void ResetPeaks() noexcept;
 }  // namespace pixel_memory
 
 // A standard allocator over pixel_memory, for the pixel vectors of rasters.

@@ -162,15 +162,22 @@ std::vector<Pass> PlanPasses(const Header& h, std::size_t bitsPerPixel, std::siz
 }
 
 // Inflates the concatenated IDAT payloads, one chunk at a time, into a buffer that ends at the
-// size the header implies. The buffer grows with the data actually inflated (doubling), so a
-// small file that claims a huge picture costs memory in proportion to what it really holds,
-// not to what it claims.
+// size the header implies. Deflate makes at most 1032 bytes of one input byte, so the buffer
+// starts at what the file's bytes can possibly inflate to, at most the expected size; it is
+// not cleared, so pages that no data reaches are never touched and cost no memory. A small
+// file that claims a huge picture thus costs memory in proportion to what it really holds.
+// Should the data ever outgrow that start, the buffer doubles.
 class Inflater {
  public:
-  explicit Inflater(std::size_t size) : expected_(size) {
+  Inflater(std::size_t size, std::size_t inputBytes) : expected_(size) {
     const int rc = inflateInit(&stream_);
     if (rc == Z_MEM_ERROR) throw std::bad_alloc();
     if (rc != Z_OK) Fail("cannot start inflating");
+    constexpr std::size_t kMaxRatio = 1032;
+    constexpr std::size_t kFirst = std::size_t{64} << 10;
+    std::size_t reach = expected_;
+    if (inputBytes <= expected_ / kMaxRatio) reach = inputBytes * kMaxRatio;
+    Reserve(std::min(expected_, std::max(kFirst, reach)));
   }
   ~Inflater() { inflateEnd(&stream_); }
   Inflater(const Inflater&) = delete;
@@ -182,10 +189,12 @@ class Inflater {
     stream_.next_in = const_cast<Bytef*>(data.data());
     stream_.avail_in = static_cast<uInt>(data.size());  // chunk lengths are under 2^31
     while (stream_.avail_in > 0) {
-      if (produced_ == out_.size() && out_.size() < expected_) Grow();
-      const std::size_t room = out_.size() - produced_;
+      if (produced_ == capacity_ && capacity_ < expected_) {
+        Reserve(std::min(expected_, capacity_ * 2));
+      }
+      const std::size_t room = capacity_ - produced_;
       const uInt step = static_cast<uInt>(std::min<std::size_t>(room, std::size_t{1} << 30));
-      stream_.next_out = out_.data() + produced_;
+      stream_.next_out = out_.get() + produced_;
       stream_.avail_out = step;
       const int rc = inflate(&stream_, Z_NO_FLUSH);
       produced_ += step - stream_.avail_out;
@@ -207,17 +216,22 @@ class Inflater {
   }
 
   bool Complete() const noexcept { return produced_ == expected_; }
-  std::vector<std::uint8_t>& Data() noexcept { return out_; }
+  // The inflated data; all of it once Complete().
+  std::uint8_t* Data() noexcept { return out_.get(); }
 
  private:
-  void Grow() {
-    constexpr std::size_t kFirst = std::size_t{64} << 10;
-    out_.resize(std::min(expected_, std::max(kFirst, out_.size() * 2)));
+  // A buffer of `capacity` bytes holding what was inflated so far, the rest left uncleared.
+  void Reserve(std::size_t capacity) {
+    std::unique_ptr<std::uint8_t[]> next(new std::uint8_t[capacity]);
+    if (produced_ != 0) std::memcpy(next.get(), out_.get(), produced_);
+    out_ = std::move(next);
+    capacity_ = capacity;
   }
 
   z_stream stream_{};
   std::size_t expected_;
-  std::vector<std::uint8_t> out_;
+  std::unique_ptr<std::uint8_t[]> out_;
+  std::size_t capacity_ = 0;
   std::size_t produced_ = 0;
   bool done_ = false;
 };
@@ -334,6 +348,21 @@ struct Decoder {
       if (depth == 8 && header.colourType == kRgb && !trns.present) {
         for (std::size_t x = 0; x < p.width; ++x, out += p.dx) {
           *out = Rgba{row[3 * x], row[3 * x + 1], row[3 * x + 2], 255};
+        }
+        continue;
+      }
+      // 16-bit samples keep their high bytes, the first of each pair.
+      if (depth == 16 && header.colourType == kRgba) {
+        for (std::size_t x = 0; x < p.width; ++x, out += p.dx) {
+          const std::uint8_t* s = row + 8 * x;
+          *out = Rgba{s[0], s[2], s[4], s[6]};
+        }
+        continue;
+      }
+      if (depth == 16 && header.colourType == kRgb && !trns.present) {
+        for (std::size_t x = 0; x < p.width; ++x, out += p.dx) {
+          const std::uint8_t* s = row + 6 * x;
+          *out = Rgba{s[0], s[2], s[4], 255};
         }
         continue;
       }
@@ -478,7 +507,7 @@ RgbaImage DecodePng(std::span<const std::uint8_t> bytes, const ImageLimits& limi
     } else if (IsType(type, "IDAT")) {
       if (!inImageData) {
         if (d.header.colourType == kPalette && d.palette.empty()) Fail("no PLTE chunk");
-        inflater = std::make_unique<Inflater>(expected);
+        inflater = std::make_unique<Inflater>(expected, bytes.size());
         inImageData = true;
       }
       inflater->Feed(data);
@@ -500,7 +529,7 @@ RgbaImage DecodePng(std::span<const std::uint8_t> bytes, const ImageLimits& limi
   image.height = static_cast<int>(d.header.height);
   image.pixels.resize(CheckedMul(d.header.width, d.header.height));
   const std::size_t bpp = std::max<std::size_t>(1, bitsPerPixel / 8);
-  std::uint8_t* raw = inflater->Data().data();
+  std::uint8_t* raw = inflater->Data();
   for (const Pass& p : passes) {
     Unfilter(raw, p, bpp);
     d.Convert(raw, p, image);

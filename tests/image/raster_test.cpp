@@ -290,5 +290,41 @@ TEST(PixelMemory, BlocksAroundTheHugePageSizeHoldEveryByteTheyWereAskedFor) {
   }
 }
 
+TEST(PixelMemory, UsageCountsBlocksInUseAndKeptAndTheirPeaks) {
+  // Tests of a suite run one after another: nothing else acquires pixels meanwhile.
+  pixel_memory::ReleaseKept();
+  EXPECT_EQ(pixel_memory::KeptBytes(), 0u);
+  const pixel_memory::Usage before = pixel_memory::CurrentUsage();
+  EXPECT_EQ(before.held, before.inUse);  // nothing kept
+  pixel_memory::ResetPeaks();
+  constexpr std::size_t kBig = std::size_t{3} << 20;  // kept for reuse when released
+  constexpr std::size_t kSmall = 1000;                // from the heap, never kept
+  void* big = pixel_memory::Acquire(kBig);
+  void* small = pixel_memory::Acquire(kSmall);
+  pixel_memory::Usage u = pixel_memory::CurrentUsage();
+  EXPECT_EQ(u.inUse, before.inUse + kBig + kSmall);
+  EXPECT_EQ(u.held, before.held + kBig + kSmall);
+  pixel_memory::Release(small, kSmall);
+  pixel_memory::Release(big, kBig);
+  u = pixel_memory::CurrentUsage();
+  EXPECT_EQ(u.inUse, before.inUse);
+  EXPECT_EQ(u.held, before.held + kBig);  // the big block is kept
+  EXPECT_EQ(u.peakInUse, before.inUse + kBig + kSmall);
+  EXPECT_EQ(u.peakHeld, before.held + kBig + kSmall);
+  // Taking the kept block again raises what is in use, not what is held.
+  pixel_memory::ResetPeaks();
+  big = pixel_memory::Acquire(kBig);
+  u = pixel_memory::CurrentUsage();
+  EXPECT_EQ(u.held, before.held + kBig);
+  EXPECT_EQ(u.peakHeld, before.held + kBig);
+  EXPECT_EQ(u.peakInUse, before.inUse + kBig);
+  pixel_memory::Release(big, kBig);
+  pixel_memory::ReleaseKept();
+  u = pixel_memory::CurrentUsage();
+  EXPECT_EQ(u.held, before.held);
+  EXPECT_EQ(pixel_memory::KeptBlocks(), 0u);
+  EXPECT_EQ(u.peakHeld, before.held + kBig);  // peaks stay until the next reset
+}
+
 }  // namespace
 }  // namespace tapisto
