@@ -2,10 +2,11 @@
 //
 // Invariants and decisions:
 // - The size of the inflated image data is computed from IHDR alone (filter bytes and, for
-//   Adam7, the seven reduced images included) after CheckHeader has accepted the picture, and
-//   the inflate output buffer has exactly that size. Nothing in the stream can make it grow,
-//   so a zlib bomb costs at most the expected size.
-// - Inflated data beyond the expected size is ignored: inflating stops once the buffer is full.
+//   Adam7, the seven reduced images included) after CheckHeader has accepted the picture.
+//   A picture that is not interlaced is inflated a stretch of rows at a time and converted
+//   as its rows arrive; an interlaced one into a buffer of at most that size.
+//   Nothing in the stream can make either grow, so a zlib bomb costs at most the expected size.
+// - Inflated data beyond the expected size is ignored: inflating stops once the last row is in.
 //   The zlib stream's Adler-32 is checked whenever the stream's end lies within the IDAT data
 //   right after the last row; a stream cut after its last row but before its end is accepted.
 //   A stream that ends early, or IDAT chunks that run out before the buffer is full, is an
@@ -25,7 +26,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <new>
 #include <vector>
@@ -161,49 +164,49 @@ std::vector<Pass> PlanPasses(const Header& h, std::size_t bitsPerPixel, std::siz
   return passes;
 }
 
-// Inflates the concatenated IDAT payloads, one chunk at a time, into a buffer that ends at the
-// size the header implies. Deflate makes at most 1032 bytes of one input byte, so the buffer
-// starts at what the file's bytes can possibly inflate to, at most the expected size; it is
-// not cleared, so pages that no data reaches are never touched and cost no memory. A small
-// file that claims a huge picture thus costs memory in proportion to what it really holds.
-// Should the data ever outgrow that start, the buffer doubles.
+// Where inflated bytes go: Room() is the stretch to fill next (empty once nothing more is
+// wanted), Produced(n) says that its first n bytes were filled.
+class ByteSink {
+ public:
+  virtual std::span<std::uint8_t> Room() = 0;
+  virtual void Produced(std::size_t n) = 0;
+
+ protected:
+  ~ByteSink() = default;
+};
+
+// Inflates the concatenated IDAT payloads, one chunk at a time, into what a ByteSink offers.
+// Inflating stops for good at the end of the zlib stream, or once the sink wants nothing more
+// and the stream still holds data (the excess is ignored).
 class Inflater {
  public:
-  Inflater(std::size_t size, std::size_t inputBytes) : expected_(size) {
+  Inflater() {
     const int rc = inflateInit(&stream_);
     if (rc == Z_MEM_ERROR) throw std::bad_alloc();
     if (rc != Z_OK) Fail("cannot start inflating");
-    constexpr std::size_t kMaxRatio = 1032;
-    constexpr std::size_t kFirst = std::size_t{64} << 10;
-    std::size_t reach = expected_;
-    if (inputBytes <= expected_ / kMaxRatio) reach = inputBytes * kMaxRatio;
-    Reserve(std::min(expected_, std::max(kFirst, reach)));
   }
   ~Inflater() { inflateEnd(&stream_); }
   Inflater(const Inflater&) = delete;
   Inflater& operator=(const Inflater&) = delete;
 
-  void Feed(std::span<const std::uint8_t> data) {
+  void Feed(std::span<const std::uint8_t> data, ByteSink& sink) {
     if (done_ || data.empty()) return;
     // zlib's interface takes non-const input but never writes through it.
     stream_.next_in = const_cast<Bytef*>(data.data());
     stream_.avail_in = static_cast<uInt>(data.size());  // chunk lengths are under 2^31
     while (stream_.avail_in > 0) {
-      if (produced_ == capacity_ && capacity_ < expected_) {
-        Reserve(std::min(expected_, capacity_ * 2));
-      }
-      const std::size_t room = capacity_ - produced_;
-      const uInt step = static_cast<uInt>(std::min<std::size_t>(room, std::size_t{1} << 30));
-      stream_.next_out = out_.get() + produced_;
+      const std::span<std::uint8_t> room = sink.Room();
+      const uInt step = static_cast<uInt>(std::min<std::size_t>(room.size(), std::size_t{1} << 30));
+      stream_.next_out = room.data();
       stream_.avail_out = step;
       const int rc = inflate(&stream_, Z_NO_FLUSH);
-      produced_ += step - stream_.avail_out;
+      sink.Produced(step - stream_.avail_out);
       if (rc == Z_STREAM_END) {
         done_ = true;  // a stream that ends short is reported once the chunks are read
         return;
       }
-      if (rc == Z_BUF_ERROR && room == 0) {
-        // The buffer is full and the stream still holds data: the excess is ignored.
+      if (rc == Z_BUF_ERROR && room.empty()) {
+        // Nothing more is wanted and the stream still holds data: the excess is ignored.
         done_ = true;
         return;
       }
@@ -214,6 +217,36 @@ class Inflater {
       }
     }
   }
+
+ private:
+  z_stream stream_{};
+  bool done_ = false;
+};
+
+// The whole inflated data in one buffer that ends at the size the header implies (for
+// interlaced pictures, whose passes are undone once all is there). Deflate makes at most 1032
+// bytes of one input byte, so the buffer starts at what the file's bytes can possibly inflate
+// to, at most the expected size; it is not cleared, so pages that no data reaches are never
+// touched and cost no memory. A small file that claims a huge picture thus costs memory in
+// proportion to what it really holds. Should the data ever outgrow that start, the buffer
+// doubles.
+class WholeBuffer final : public ByteSink {
+ public:
+  WholeBuffer(std::size_t size, std::size_t inputBytes) : expected_(size) {
+    constexpr std::size_t kMaxRatio = 1032;
+    constexpr std::size_t kFirst = std::size_t{64} << 10;
+    std::size_t reach = expected_;
+    if (inputBytes <= expected_ / kMaxRatio) reach = inputBytes * kMaxRatio;
+    Reserve(std::min(expected_, std::max(kFirst, reach)));
+  }
+
+  std::span<std::uint8_t> Room() override {
+    if (produced_ == capacity_ && capacity_ < expected_) {
+      Reserve(std::min(expected_, capacity_ * 2));
+    }
+    return {out_.get() + produced_, capacity_ - produced_};
+  }
+  void Produced(std::size_t n) override { produced_ += n; }
 
   bool Complete() const noexcept { return produced_ == expected_; }
   // The inflated data; all of it once Complete().
@@ -228,12 +261,10 @@ class Inflater {
     capacity_ = capacity;
   }
 
-  z_stream stream_{};
   std::size_t expected_;
   std::unique_ptr<std::uint8_t[]> out_;
   std::size_t capacity_ = 0;
   std::size_t produced_ = 0;
-  bool done_ = false;
 };
 
 std::uint8_t Paeth(std::uint8_t a, std::uint8_t b, std::uint8_t c) {
@@ -246,46 +277,51 @@ std::uint8_t Paeth(std::uint8_t a, std::uint8_t b, std::uint8_t c) {
   return c;
 }
 
-// Undoes the row filters of one pass in place. `bpp` is the distance in bytes to the
-// corresponding byte of the pixel on the left (at least 1, also for depths under 8).
+// Undoes the row filter of one row of `n` bytes in place; `prev` is the row above, already
+// unfiltered, or null for the first row of a pass. `bpp` is the distance in bytes to the
+// corresponding byte of the pixel on the left (at least 1, also for depths under 8). An unknown
+// filter type throws ImageFormatError.
+void UnfilterRow(std::uint8_t filter, std::uint8_t* cur, const std::uint8_t* prev, std::size_t n,
+                 std::size_t bpp) {
+  switch (filter) {
+    case 0:
+      break;
+    case 1:
+      for (std::size_t i = bpp; i < n; ++i)
+        cur[i] = static_cast<std::uint8_t>(cur[i] + cur[i - bpp]);
+      break;
+    case 2:
+      if (prev != nullptr) {
+        for (std::size_t i = 0; i < n; ++i) cur[i] = static_cast<std::uint8_t>(cur[i] + prev[i]);
+      }
+      break;
+    case 3:
+      for (std::size_t i = 0; i < n; ++i) {
+        const unsigned left = i >= bpp ? cur[i - bpp] : 0u;
+        const unsigned up = prev != nullptr ? prev[i] : 0u;
+        cur[i] = static_cast<std::uint8_t>(cur[i] + ((left + up) >> 1));
+      }
+      break;
+    case 4:
+      for (std::size_t i = 0; i < n; ++i) {
+        const std::uint8_t left = i >= bpp ? cur[i - bpp] : 0;
+        const std::uint8_t up = prev != nullptr ? prev[i] : 0;
+        const std::uint8_t upLeft = (prev != nullptr && i >= bpp) ? prev[i - bpp] : 0;
+        cur[i] = static_cast<std::uint8_t>(cur[i] + Paeth(left, up, upLeft));
+      }
+      break;
+    default:
+      Fail("unknown row filter type " + std::to_string(filter));
+  }
+}
+
+// Undoes the row filters of one pass of the whole inflated data in place.
 void Unfilter(std::uint8_t* data, const Pass& p, std::size_t bpp) {
   const std::uint8_t* prev = nullptr;
   for (std::size_t y = 0; y < p.height; ++y) {
     std::uint8_t* row = data + p.offset + y * (p.rowBytes + 1);
-    const std::uint8_t filter = row[0];
-    std::uint8_t* cur = row + 1;
-    const std::size_t n = p.rowBytes;
-    switch (filter) {
-      case 0:
-        break;
-      case 1:
-        for (std::size_t i = bpp; i < n; ++i)
-          cur[i] = static_cast<std::uint8_t>(cur[i] + cur[i - bpp]);
-        break;
-      case 2:
-        if (prev != nullptr) {
-          for (std::size_t i = 0; i < n; ++i) cur[i] = static_cast<std::uint8_t>(cur[i] + prev[i]);
-        }
-        break;
-      case 3:
-        for (std::size_t i = 0; i < n; ++i) {
-          const unsigned left = i >= bpp ? cur[i - bpp] : 0u;
-          const unsigned up = prev != nullptr ? prev[i] : 0u;
-          cur[i] = static_cast<std::uint8_t>(cur[i] + ((left + up) >> 1));
-        }
-        break;
-      case 4:
-        for (std::size_t i = 0; i < n; ++i) {
-          const std::uint8_t left = i >= bpp ? cur[i - bpp] : 0;
-          const std::uint8_t up = prev != nullptr ? prev[i] : 0;
-          const std::uint8_t upLeft = (prev != nullptr && i >= bpp) ? prev[i - bpp] : 0;
-          cur[i] = static_cast<std::uint8_t>(cur[i] + Paeth(left, up, upLeft));
-        }
-        break;
-      default:
-        Fail("unknown row filter type " + std::to_string(filter));
-    }
-    prev = cur;
+    UnfilterRow(row[0], row + 1, prev, p.rowBytes, bpp);
+    prev = row + 1;
   }
 }
 
@@ -333,79 +369,84 @@ struct Decoder {
   std::vector<Rgba> palette;
   Transparency trns;
 
-  // Converts the unfiltered rows of pass `p` into the pixels of `image` they belong to.
+  // Converts the unfiltered rows of pass `p` in the whole inflated data into the pixels of
+  // `image` they belong to.
   void Convert(const std::uint8_t* data, const Pass& p, RgbaImage& image) const {
+    for (std::size_t y = 0; y < p.height; ++y) {
+      ConvertRow(data + p.offset + y * (p.rowBytes + 1) + 1, p, y, image);
+    }
+  }
+
+  // Converts row `y` of pass `p`, unfiltered and without its filter byte, into the pixels of
+  // `image` it belongs to. A palette index beyond the palette throws ImageFormatError.
+  void ConvertRow(const std::uint8_t* row, const Pass& p, std::size_t y, RgbaImage& image) const {
     const std::uint8_t depth = header.depth;
     const std::size_t width = static_cast<std::size_t>(image.width);
-    for (std::size_t y = 0; y < p.height; ++y) {
-      const std::uint8_t* row = data + p.offset + y * (p.rowBytes + 1) + 1;
-      Rgba* out = image.pixels.data() + (p.y0 + y * p.dy) * width + p.x0;
-      if (depth == 8 && header.colourType == kRgba && p.dx == 1) {
-        // The commonest picture: its rows are already Rgba pixels, byte for byte.
-        std::memcpy(out, row, p.width * sizeof(Rgba));
-        continue;
-      }
-      if (depth == 8 && header.colourType == kRgb && !trns.present) {
-        for (std::size_t x = 0; x < p.width; ++x, out += p.dx) {
-          *out = Rgba{row[3 * x], row[3 * x + 1], row[3 * x + 2], 255};
-        }
-        continue;
-      }
-      // 16-bit samples keep their high bytes, the first of each pair.
-      if (depth == 16 && header.colourType == kRgba) {
-        for (std::size_t x = 0; x < p.width; ++x, out += p.dx) {
-          const std::uint8_t* s = row + 8 * x;
-          *out = Rgba{s[0], s[2], s[4], s[6]};
-        }
-        continue;
-      }
-      if (depth == 16 && header.colourType == kRgb && !trns.present) {
-        for (std::size_t x = 0; x < p.width; ++x, out += p.dx) {
-          const std::uint8_t* s = row + 6 * x;
-          *out = Rgba{s[0], s[2], s[4], 255};
-        }
-        continue;
-      }
+    Rgba* out = image.pixels.data() + (p.y0 + y * p.dy) * width + p.x0;
+    if (depth == 8 && header.colourType == kRgba && p.dx == 1) {
+      // The commonest picture: its rows are already Rgba pixels, byte for byte.
+      std::memcpy(out, row, p.width * sizeof(Rgba));
+      return;
+    }
+    if (depth == 8 && header.colourType == kRgb && !trns.present) {
       for (std::size_t x = 0; x < p.width; ++x, out += p.dx) {
-        switch (header.colourType) {
-          case kGrey: {
-            const std::uint32_t v = Sample(row, x, depth);
-            const std::uint8_t g = To8(v, depth);
-            const bool clear = trns.present && v == trns.key[0];
-            *out = Rgba{g, g, g, clear ? std::uint8_t{0} : std::uint8_t{255}};
-            break;
-          }
-          case kRgb: {
-            const std::uint32_t r = Sample(row, 3 * x, depth);
-            const std::uint32_t g = Sample(row, 3 * x + 1, depth);
-            const std::uint32_t b = Sample(row, 3 * x + 2, depth);
-            const bool clear =
-                trns.present && r == trns.key[0] && g == trns.key[1] && b == trns.key[2];
-            *out = Rgba{To8(r, depth), To8(g, depth), To8(b, depth),
-                        clear ? std::uint8_t{0} : std::uint8_t{255}};
-            break;
-          }
-          case kPalette: {
-            const std::uint32_t index = Sample(row, x, depth);
-            if (index >= palette.size()) {
-              Fail("palette index " + std::to_string(index) + " beyond the " +
-                   std::to_string(palette.size()) + " palette entries");
-            }
-            *out = palette[index];
-            break;
-          }
-          case kGreyAlpha: {
-            const std::uint8_t g = To8(Sample(row, 2 * x, depth), depth);
-            *out = Rgba{g, g, g, To8(Sample(row, 2 * x + 1, depth), depth)};
-            break;
-          }
-          default:
-            *out = Rgba{To8(Sample(row, 4 * x, depth), depth),
-                        To8(Sample(row, 4 * x + 1, depth), depth),
-                        To8(Sample(row, 4 * x + 2, depth), depth),
-                        To8(Sample(row, 4 * x + 3, depth), depth)};
-            break;
+        *out = Rgba{row[3 * x], row[3 * x + 1], row[3 * x + 2], 255};
+      }
+      return;
+    }
+    // 16-bit samples keep their high bytes, the first of each pair.
+    if (depth == 16 && header.colourType == kRgba) {
+      for (std::size_t x = 0; x < p.width; ++x, out += p.dx) {
+        const std::uint8_t* s = row + 8 * x;
+        *out = Rgba{s[0], s[2], s[4], s[6]};
+      }
+      return;
+    }
+    if (depth == 16 && header.colourType == kRgb && !trns.present) {
+      for (std::size_t x = 0; x < p.width; ++x, out += p.dx) {
+        const std::uint8_t* s = row + 6 * x;
+        *out = Rgba{s[0], s[2], s[4], 255};
+      }
+      return;
+    }
+    for (std::size_t x = 0; x < p.width; ++x, out += p.dx) {
+      switch (header.colourType) {
+        case kGrey: {
+          const std::uint32_t v = Sample(row, x, depth);
+          const std::uint8_t g = To8(v, depth);
+          const bool clear = trns.present && v == trns.key[0];
+          *out = Rgba{g, g, g, clear ? std::uint8_t{0} : std::uint8_t{255}};
+          break;
         }
+        case kRgb: {
+          const std::uint32_t r = Sample(row, 3 * x, depth);
+          const std::uint32_t g = Sample(row, 3 * x + 1, depth);
+          const std::uint32_t b = Sample(row, 3 * x + 2, depth);
+          const bool clear =
+              trns.present && r == trns.key[0] && g == trns.key[1] && b == trns.key[2];
+          *out = Rgba{To8(r, depth), To8(g, depth), To8(b, depth),
+                      clear ? std::uint8_t{0} : std::uint8_t{255}};
+          break;
+        }
+        case kPalette: {
+          const std::uint32_t index = Sample(row, x, depth);
+          if (index >= palette.size()) {
+            Fail("palette index " + std::to_string(index) + " beyond the " +
+                 std::to_string(palette.size()) + " palette entries");
+          }
+          *out = palette[index];
+          break;
+        }
+        case kGreyAlpha: {
+          const std::uint8_t g = To8(Sample(row, 2 * x, depth), depth);
+          *out = Rgba{g, g, g, To8(Sample(row, 2 * x + 1, depth), depth)};
+          break;
+        }
+        default:
+          *out = Rgba{
+              To8(Sample(row, 4 * x, depth), depth), To8(Sample(row, 4 * x + 1, depth), depth),
+              To8(Sample(row, 4 * x + 2, depth), depth), To8(Sample(row, 4 * x + 3, depth), depth)};
+          break;
       }
     }
   }
@@ -446,6 +487,100 @@ struct Decoder {
   }
 };
 
+// The rows of a picture that is not interlaced, unfiltered and converted as they come out of
+// the inflater: only a stretch of about 64 KiB of inflated rows is held, never the whole.
+// (Inflating much less at a time costs zlib its fast path near the end of every stretch.)
+// The picture's pixels grow row by row within room reserved up front for what the file's
+// bytes can possibly inflate to, so a small file that claims a huge picture costs memory in
+// proportion to what it really holds. A row with an unknown filter type or a palette index
+// beyond the palette is remembered and reported by Finish in the order decoding the whole data
+// at once meets them: a filter error anywhere before a palette error.
+class RowSink final : public ByteSink {
+ public:
+  RowSink(const Decoder& decoder, const Pass& pass, std::size_t bpp, std::size_t inputBytes,
+          RgbaImage& image)
+      : decoder_(decoder),
+        pass_(pass),
+        bpp_(bpp),
+        stride_(pass.rowBytes + 1),
+        stretchRows_(std::min(pass.height, std::max<std::size_t>(2, (64u << 10) / stride_))),
+        buffer_(new std::uint8_t[CheckedMul(stretchRows_ + 1, stride_)]),
+        image_(image) {
+    constexpr std::size_t kMaxRatio = 1032;
+    const std::size_t reachRows =
+        inputBytes <= SIZE_MAX / kMaxRatio ? inputBytes * kMaxRatio / stride_ + 1 : pass.height;
+    image_.pixels.reserve(std::min(pass.height, reachRows) * pass.width);
+  }
+
+  std::span<std::uint8_t> Room() override {
+    // Never a null pointer: zlib refuses one even for no room.
+    if (y_ == pass_.height) return {buffer_.get(), 0};
+    return {Slot(0) + filled_, StretchRows() * stride_ - filled_};
+  }
+
+  void Produced(std::size_t n) override {
+    filled_ += n;
+    while (y_ < pass_.height && (taken_ + 1) * stride_ <= filled_) {
+      TakeRow();
+      ++taken_;
+      ++y_;
+    }
+    if (taken_ == StretchRows() && y_ < pass_.height) {
+      // The stretch is used up: its last row becomes the row above the next one.
+      std::memcpy(buffer_.get(), Slot(taken_ - 1), stride_);
+      first_ = y_;
+      taken_ = 0;
+      filled_ = 0;
+    }
+  }
+
+  bool Complete() const noexcept { return y_ == pass_.height; }
+
+  // Throws the error of a row, if one had any.
+  void Finish() const {
+    if (filterError_) std::rethrow_exception(filterError_);
+    if (paletteError_) std::rethrow_exception(paletteError_);
+  }
+
+ private:
+  // Row `i` of the stretch; slot -1, before the stretch, holds the row above its first.
+  std::uint8_t* Slot(std::size_t i) noexcept { return buffer_.get() + (i + 1) * stride_; }
+  std::size_t StretchRows() const noexcept { return std::min(stretchRows_, pass_.height - first_); }
+
+  void TakeRow() {
+    if (filterError_) return;
+    std::uint8_t* row = Slot(taken_);
+    const std::uint8_t* prev = y_ == 0 ? nullptr : row - stride_ + 1;
+    try {
+      UnfilterRow(row[0], row + 1, prev, pass_.rowBytes, bpp_);
+    } catch (const ImageFormatError&) {
+      filterError_ = std::current_exception();
+      return;
+    }
+    if (paletteError_) return;
+    image_.pixels.resize((y_ + 1) * pass_.width);
+    try {
+      decoder_.ConvertRow(row + 1, pass_, y_, image_);
+    } catch (const ImageFormatError&) {
+      paletteError_ = std::current_exception();
+    }
+  }
+
+  const Decoder& decoder_;
+  const Pass pass_;
+  const std::size_t bpp_;
+  const std::size_t stride_;                // filter byte and row
+  const std::size_t stretchRows_;           // rows inflated at a time
+  std::unique_ptr<std::uint8_t[]> buffer_;  // the row above the stretch, then the stretch
+  RgbaImage& image_;
+  std::size_t first_ = 0;   // the picture row the stretch starts at
+  std::size_t taken_ = 0;   // rows of the stretch unfiltered and converted
+  std::size_t filled_ = 0;  // bytes of the stretch inflated
+  std::size_t y_ = 0;       // rows done in all
+  std::exception_ptr filterError_;
+  std::exception_ptr paletteError_;
+};
+
 bool IsType(std::span<const std::uint8_t> type, const char* name) {
   return std::memcmp(type.data(), name, 4) == 0;
 }
@@ -470,6 +605,10 @@ RgbaImage DecodePng(std::span<const std::uint8_t> bytes, const ImageLimits& limi
   std::size_t expected = 0;
   std::vector<Pass> passes;
   std::unique_ptr<Inflater> inflater;
+  RgbaImage image;
+  std::unique_ptr<RowSink> rows;       // a picture that is not interlaced, row by row
+  std::unique_ptr<WholeBuffer> whole;  // an interlaced one, all at once
+  ByteSink* sink = nullptr;
 
   for (;;) {
     const std::uint32_t length = r.U32be();
@@ -507,10 +646,20 @@ RgbaImage DecodePng(std::span<const std::uint8_t> bytes, const ImageLimits& limi
     } else if (IsType(type, "IDAT")) {
       if (!inImageData) {
         if (d.header.colourType == kPalette && d.palette.empty()) Fail("no PLTE chunk");
-        inflater = std::make_unique<Inflater>(expected, bytes.size());
+        inflater = std::make_unique<Inflater>();
+        image.width = static_cast<int>(d.header.width);
+        image.height = static_cast<int>(d.header.height);
+        const std::size_t bpp = std::max<std::size_t>(1, bitsPerPixel / 8);
+        if (d.header.interlace == 0 && passes.size() == 1) {
+          rows = std::make_unique<RowSink>(d, passes.front(), bpp, bytes.size(), image);
+          sink = rows.get();
+        } else {
+          whole = std::make_unique<WholeBuffer>(expected, bytes.size());
+          sink = whole.get();
+        }
         inImageData = true;
       }
-      inflater->Feed(data);
+      inflater->Feed(data, *sink);
     } else if (IsType(type, "IEND")) {
       if (!data.empty()) Fail("IEND chunk with data");
       break;
@@ -522,14 +671,15 @@ RgbaImage DecodePng(std::span<const std::uint8_t> bytes, const ImageLimits& limi
   }
 
   if (!inImageData) Fail("no IDAT chunk");
-  if (!inflater->Complete()) Fail("too little image data");
-
-  RgbaImage image;
-  image.width = static_cast<int>(d.header.width);
-  image.height = static_cast<int>(d.header.height);
+  if (rows) {
+    if (!rows->Complete()) Fail("too little image data");
+    rows->Finish();
+    return image;
+  }
+  if (!whole->Complete()) Fail("too little image data");
   image.pixels.resize(CheckedMul(d.header.width, d.header.height));
   const std::size_t bpp = std::max<std::size_t>(1, bitsPerPixel / 8);
-  std::uint8_t* raw = inflater->Data();
+  std::uint8_t* raw = whole->Data();
   for (const Pass& p : passes) {
     Unfilter(raw, p, bpp);
     d.Convert(raw, p, image);

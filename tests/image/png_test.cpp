@@ -423,6 +423,24 @@ TEST(PngChunks, ImageDataSplitAcrossManyIdatChunksAndAncillaryChunksSkipped) {
   }
 }
 
+TEST(PngDecode, PicturesOfManyLongRowsWithEveryFilterAcrossTheRowsAbove) {
+  // Rows of 6,000 to 16,000 bytes: far more inflated data than is held at a time, with row
+  // counts that do and do not divide evenly.
+  struct Case {
+    std::uint32_t w, h;
+    int depth, colourType;
+    std::size_t idatSize;
+  };
+  const Case cases[] = {
+      {2000, 37, 8, 6, 1u << 30}, {2000, 16, 8, 2, 4096}, {1000, 21, 16, 6, 100000}};
+  for (const Case& c : cases) {
+    Picture pic = Noise(c.w, c.h, c.depth, c.colourType, c.w + c.h);
+    pic.filters = {4, 2, 3, 1, 0, 4, 4, 2};
+    pic.idatSize = c.idatSize;
+    ExpectPixels(pic, std::to_string(c.w) + " x " + std::to_string(c.h));
+  }
+}
+
 TEST(PngChunks, DataAfterIendAndExcessImageDataAreIgnored) {
   Picture pic = Noise(5, 4, 8, 2, 3);
   Bytes file = Encode(pic);
@@ -619,6 +637,44 @@ TEST(PngDamaged, PaletteFaults) {
   EXPECT_NE(FormatError(Encode(pic)).find("no PLTE chunk"), std::string::npos);
   pic.palette = {1, 2, 3, 4};
   EXPECT_NE(FormatError(Encode(pic)).find("PLTE chunk of 4 bytes"), std::string::npos);
+}
+
+TEST(PngDamaged, RowFaultsAreReportedAfterTheChunksInTheirOrder) {
+  // A 2 x 3 palette picture with one entry: its rows as `raw`, the file ending as `tail` says.
+  enum Tail { kWhole, kBadIendCrc, kNoIend };
+  auto file = [](const Bytes& raw, Tail tail) {
+    Bytes out = Signature();
+    AppendChunk(out, "IHDR", Ihdr(2, 3, 8, 3));
+    AppendChunk(out, "PLTE", {9, 8, 7});
+    AppendChunk(out, "IDAT", Deflate(raw));
+    if (tail != kNoIend) AppendChunk(out, "IEND", {}, tail == kBadIendCrc ? 1 : 0);
+    return out;
+  };
+  const Bytes badIndexThenBadFilter = {0, 0, 5, 0, 0, 0, 7, 0, 0};
+  const Bytes badIndexOnly = {0, 0, 0, 0, 3, 0, 0, 0, 0};
+  const Bytes badFilterFirst = {9, 0, 0, 0, 0, 0, 0, 0, 0};
+  const Bytes badFilterShort = {6, 0, 0, 0, 0, 0};
+  struct Case {
+    const char* what;
+    Bytes file;
+    const char* message;
+  };
+  const Case cases[] = {
+      // An unknown filter in any row comes before a bad index in an earlier one.
+      {"index then filter", file(badIndexThenBadFilter, kWhole), "unknown row filter type 7"},
+      {"index only", file(badIndexOnly, kWhole), "palette index 3 beyond the 1 palette entries"},
+      // Faults of the chunks after the rows, and missing rows, come before either.
+      {"filter, IEND CRC", file(badFilterFirst, kBadIendCrc), "CRC error in the IEND chunk"},
+      {"index, IEND CRC", file(badIndexOnly, kBadIendCrc), "CRC error in the IEND chunk"},
+      {"filter, no IEND", file(badFilterFirst, kNoIend), "file ends before the IEND chunk"},
+      {"index, no IEND", file(badIndexOnly, kNoIend), "file ends before the IEND chunk"},
+      {"filter, short", file(badFilterShort, kWhole), "too little image data"},
+  };
+  for (const Case& c : cases) {
+    const std::string message = FormatError(c.file);
+    EXPECT_NE(message.find(c.message), std::string::npos) << c.what << " / got: " << message;
+  }
+  EXPECT_EQ(FormatError(file({0, 0, 0, 2, 0, 0, 0, 0, 0}, kWhole)), "");
 }
 
 TEST(PngDamaged, ImageDataEndingBeforeTheLastRowIsTooLittleData) {
