@@ -26,6 +26,21 @@ std::string DoubleMirrorSaveFailure(const std::string& composedFile) {
   return "Doppelt Spiegeln:\nSpeichern von " + composedFile + " fehlgeschlagen.\n\n";
 }
 
+// The picture at both edges of the canvas from its source raster and, when mirroring, its
+// mirror raster.
+void ComposeFromRasters(CompositionContext& ctx, bool spiegeln, const std::string& fileName,
+                        const DuplicateVariant& variant, Colour background,
+                        const LoadedPicture& picture, Raster& canvas, Raster& mirror) {
+  if (spiegeln) mirror = BuildMirrorRaster(ctx, fileName, background, picture);
+  const Raster& right = (spiegeln && !variant.mirrorOnLeft) ? mirror : picture.Source();
+  const Raster& left = (spiegeln && variant.mirrorOnLeft) ? mirror : picture.Source();
+  BitBlt(canvas, ctx.screen.Width() - picture.w, ctx.controls.OffsetY(), picture.w, picture.h,
+         right, 0, 0);
+  ctx.pump.ProcessMessages();
+  BitBlt(canvas, 0, ctx.controls.OffsetY(), picture.w, picture.h, left, 0, 0);
+  ctx.pump.ProcessMessages();
+}
+
 void ComposeDuplicate(CompositionContext& ctx, bool spiegeln, const std::string& fileName,
                       const DuplicateVariant& variant) {
   WallpaperState& state = ctx.state;
@@ -45,20 +60,23 @@ void ComposeDuplicate(CompositionContext& ctx, bool spiegeln, const std::string&
     ctx.controls.SelectFirstStyleSilently();
     return;
   }
-  BuildSourceRaster(ctx, background, picture);  // a failure here goes to the caller
+  PrepareSource(ctx, background, picture);  // a failure here goes to the caller
 
   Raster canvas;
   Raster mirror;
   try {
     canvas = NewScreenCanvas(ctx, background);
-    if (spiegeln) mirror = BuildMirrorRaster(ctx, fileName, background, picture);
-    const Raster& right = (spiegeln && !variant.mirrorOnLeft) ? mirror : picture.Source();
-    const Raster& left = (spiegeln && variant.mirrorOnLeft) ? mirror : picture.Source();
-    BitBlt(canvas, ctx.screen.Width() - picture.w, ctx.controls.OffsetY(), picture.w, picture.h,
-           right, 0, 0);
-    ctx.pump.ProcessMessages();
-    BitBlt(canvas, 0, ctx.controls.OffsetY(), picture.w, picture.h, left, 0, 0);
-    ctx.pump.ProcessMessages();
+    if (picture.DrawnDirectly()) {
+      // The mirror raster would hold the picture over the background reversed: it is drawn
+      // reversed instead.
+      DrawSource(canvas, ctx.screen.Width() - picture.w, ctx.controls.OffsetY(), picture,
+                 spiegeln && !variant.mirrorOnLeft);
+      ctx.pump.ProcessMessages();
+      DrawSource(canvas, 0, ctx.controls.OffsetY(), picture, spiegeln && variant.mirrorOnLeft);
+      ctx.pump.ProcessMessages();
+    } else {
+      ComposeFromRasters(ctx, spiegeln, fileName, variant, background, picture, canvas, mirror);
+    }
   } catch (...) {
     ctx.dialogs.ShowMessage("Fehler beim Spiegeln von " + fileName + "\n\n" +
                             DescribeCurrentException());

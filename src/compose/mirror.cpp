@@ -14,11 +14,15 @@ void SpiegelnWin10(CompositionContext& ctx, const std::string& fileName) {
   const Colour background = BackgroundColourOf(state);
   LoadBlock(ctx, fileName, background, picture);
   try {
-    BuildSourceRaster(ctx, background, picture);
-    Raster canvas = NewScreenCanvas(ctx, background);
-    const MirrorRaster mirror = PrepareMirrorRaster(ctx, fileName, background, picture);
+    PrepareSource(ctx, background, picture);
     const int x = ctx.controls.OffsetX();
     const int y = ctx.controls.OffsetY();
+    // A JPEG or GIF picture is copied reversed from the source raster itself, so the part of
+    // the canvas it covers needs no paint.
+    const bool copiesSource = state.SourceIsJpeg || state.SourceIsGif;
+    Raster canvas =
+        NewScreenCanvas(ctx, background, copiesSource ? CoveredBySource(picture, x, y) : Rect{});
+    const MirrorRaster mirror = PrepareMirrorRaster(ctx, fileName, background, picture);
     // A PNG wider than the screen with a negative X would read columns past the mirror
     // raster's right edge (it is only W wide): those are dropped and keep the background.
     mirror.CopyTo(canvas, x, y, picture.w, picture.h);

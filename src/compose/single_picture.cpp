@@ -14,11 +14,11 @@ void SinglePictureWin10(CompositionContext& ctx, const std::string& fileName) {
   const Colour background = BackgroundColourOf(state);
   LoadBlock(ctx, fileName, background, picture);
   try {
-    BuildSourceRaster(ctx, background, picture);
-    Raster canvas = NewScreenCanvas(ctx, background);
+    PrepareSource(ctx, background, picture);
     const int y = ctx.controls.OffsetY();
     const int x = ctx.controls.OffsetX();
-    BitBlt(canvas, x, y, picture.w, picture.h, picture.Source(), 0, 0);
+    Raster canvas = NewScreenCanvas(ctx, background, CoveredBySource(picture, x, y));
+    DrawSource(canvas, x, y, picture, false);
     ctx.controls.DetachOffsetHandlers();
     state.ComposedFile = CompositionOutputName(ctx, "0", fileName, ".jpg");
     BusyFileWait(ctx, "SinglePictureWin10, Vorgang fehlgeschlagen.\n\n");

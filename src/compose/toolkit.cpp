@@ -1,6 +1,8 @@
 #include "compose/toolkit.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "base/error.h"
 #include "base/text.h"
@@ -139,12 +141,42 @@ void BuildSourceRaster(CompositionContext& ctx, Colour background, LoadedPicture
   built.SetWidth(picture.w);
 }
 
-Raster NewScreenCanvas(CompositionContext& ctx, Colour background) {
+void PrepareSource(CompositionContext& ctx, Colour background, LoadedPicture& picture) {
+  picture.direct_ = ctx.state.SourceIsPng && picture.png && picture.w <= ctx.screen.Width();
+  if (!picture.direct_) BuildSourceRaster(ctx, background, picture);
+}
+
+void DrawSource(Raster& canvas, int x, int y, const LoadedPicture& picture, bool mirrored) {
+  if (picture.DrawnDirectly()) {
+    if (mirrored) {
+      DrawRgbaMirrored(canvas, *picture.png, x, y);
+    } else {
+      DrawRgba(canvas, *picture.png, x, y);
+    }
+  } else if (mirrored) {
+    BitBltMirrored(canvas, x, y, picture.w, picture.h, picture.Source());
+  } else {
+    BitBlt(canvas, x, y, picture.w, picture.h, picture.Source(), 0, 0);
+  }
+}
+
+Raster NewScreenCanvas(CompositionContext& ctx, Colour background, Rect covered) {
   Raster canvas;
   canvas.SetFillColour(background);
   canvas.SetHeight(ctx.screen.Height());
-  canvas.SetWidth(ctx.screen.Width());
+  canvas.SetSizeUnpainted(ctx.screen.Width(), canvas.Height(), covered);
   return canvas;
+}
+
+Rect CoveredBySource(const LoadedPicture& picture, int x, int y) {
+  if (picture.DrawnDirectly()) return {};
+  // Edges beyond the range of int lie off every canvas: they are clamped.
+  const auto edge = [](std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
+  };
+  const Raster& source = picture.Source();
+  return {x, y, edge(std::int64_t{x} + std::min(picture.w, source.Width())),
+          edge(std::int64_t{y} + std::min(picture.h, source.Height()))};
 }
 
 Raster BuildMirrorRaster(CompositionContext& ctx, const std::string& fileName, Colour background,
@@ -171,7 +203,10 @@ Raster BuildMirrorRaster(CompositionContext& ctx, const std::string& fileName, C
 }
 
 void MirrorRaster::CopyTo(Raster& canvas, int x, int y, int w, int h) const {
-  if (unmirrored_ != nullptr) {
+  if (drawn_ != nullptr) {
+    // w and h are the picture's own: the whole of it lands.
+    DrawSource(canvas, x, y, *drawn_, true);
+  } else if (unmirrored_ != nullptr) {
     BitBltMirrored(canvas, x, y, w, h, *unmirrored_);
   } else {
     BitBlt(canvas, x, y, w, h, mirrored_, 0, 0);
@@ -192,6 +227,9 @@ MirrorRaster PrepareMirrorRaster(CompositionContext& ctx, const std::string& fil
   } else if (state.SourceIsGif) {
     // The source raster is the GIF picture converted, its background colour set.
     mirror.unmirrored_ = &picture.Source();
+  } else if (state.SourceIsPng && picture.DrawnDirectly()) {
+    // The mirror raster's first w columns are the picture over the background, reversed.
+    mirror.drawn_ = &picture;
   } else if (state.SourceIsPng && picture.png && picture.w <= ctx.screen.Width()) {
     // The screen-wide mirror raster holds the picture over the background in its first w
     // columns, reversed; that is the source raster reversed.

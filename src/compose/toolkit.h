@@ -61,10 +61,15 @@ struct LoadedPicture {
 
   // The w x h source raster (after BuildSourceRaster).
   const Raster& Source() const noexcept { return *source_; }
+  // True when PrepareSource left the source raster unbuilt, for DrawSource to draw the
+  // picture itself.
+  bool DrawnDirectly() const noexcept { return direct_; }
 
  private:
   friend void BuildSourceRaster(CompositionContext&, Colour, LoadedPicture&);
+  friend void PrepareSource(CompositionContext&, Colour, LoadedPicture&);
   const Raster* source_ = &built;
+  bool direct_ = false;
 };
 
 // Reads `fileName` with the reader its upper-cased extension selects, sets the kind flag,
@@ -77,8 +82,25 @@ void LoadBlock(CompositionContext& ctx, const std::string& fileName, Colour back
 // PNG is drawn over the background colour on a screen-wide raster, a BMP is already there.
 void BuildSourceRaster(CompositionContext& ctx, Colour background, LoadedPicture& picture);
 
-// A screen-sized raster in the background colour.
-Raster NewScreenCanvas(CompositionContext& ctx, Colour background);
+// BuildSourceRaster for compositions whose canvas is a new screen canvas, which copy the
+// source raster onto it only through DrawSource: a PNG no wider than the screen is left
+// unbuilt, since drawing it over the background-coloured canvas gives the pixels that copying
+// its source raster would.
+void PrepareSource(CompositionContext& ctx, Colour background, LoadedPicture& picture);
+
+// Copies the w x h source raster from its point (0, 0) to (x, y) of `canvas` as BitBlt does,
+// or mirrored left to right as BitBltMirrored does. Where PrepareSource left it unbuilt, the
+// picture is drawn instead: `canvas` must then hold the background colour wherever the
+// picture lands.
+void DrawSource(Raster& canvas, int x, int y, const LoadedPicture& picture, bool mirrored);
+
+// A screen-sized raster in the background colour. Pixels inside `covered` are left unpainted:
+// the caller overwrites all of them that lie on the canvas with opaque pixels right away.
+Raster NewScreenCanvas(CompositionContext& ctx, Colour background, Rect covered = {});
+
+// The part of a canvas that DrawSource(canvas, x, y, picture, ...) overwrites whole: where the
+// source raster is copied, or nothing where the picture is drawn over the canvas.
+Rect CoveredBySource(const LoadedPicture& picture, int x, int y);
 
 // The picture once more, mirrored left to right: a BMP is read again from `fileName`, a JPEG
 // or GIF picture is assigned, a PNG is drawn at the right edge of a screen-wide raster in the
@@ -101,6 +123,7 @@ class MirrorRaster {
                                           const LoadedPicture&);
   std::shared_ptr<const Raster> kept_;  // holds what `unmirrored_` points to, where needed
   const Raster* unmirrored_ = nullptr;
+  const LoadedPicture* drawn_ = nullptr;  // a picture DrawSource draws mirrored
   Raster mirrored_;
 };
 

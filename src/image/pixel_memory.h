@@ -8,6 +8,8 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
+#include <utility>
 
 namespace tapisto {
 
@@ -42,6 +44,16 @@ struct PixelAllocator {
   PixelAllocator(const PixelAllocator<U>&) noexcept {}  // NOLINT: allocator rebinding
   T* allocate(std::size_t n) { return static_cast<T*>(pixel_memory::Acquire(n * sizeof(T))); }
   void deallocate(T* p, std::size_t n) noexcept { pixel_memory::Release(p, n * sizeof(T)); }
+  // Elements made without a value are default-initialised: plain pixels stay unwritten until
+  // the raster paints them, so no page is touched twice.
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
   template <class U>
   bool operator==(const PixelAllocator<U>&) const noexcept {
     return true;

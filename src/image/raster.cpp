@@ -1,6 +1,7 @@
 #include "image/raster.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "base/error.h"
@@ -24,13 +25,41 @@ void Raster::SetSize(int width, int height) {
   width = std::max(width, 0);
   height = std::max(height, 0);
   if (width == width_ && height == height_) return;
+  CheckSize(width, height);
+  Resize(width, height);
+}
+
+void Raster::SetSizeUnpainted(int width, int height, Rect unpainted) {
+  SetSize(0, 0);
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  const int left = std::clamp(unpainted.left, 0, width);
+  const int right = std::clamp(unpainted.right, 0, width);
+  const int top = std::clamp(unpainted.top, 0, height);
+  const int bottom = std::clamp(unpainted.bottom, 0, height);
+  if (left >= right || top >= bottom) {
+    SetSize(width, height);
+    return;
+  }
+  CheckSize(width, height);
+  // Made without a value, the pixels stay unwritten (PixelAllocator); all but the hole is
+  // painted here.
+  pixels_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  width_ = width;
+  height_ = height;
+  FillRect({0, 0, width, top});
+  FillRect({0, top, left, bottom});
+  FillRect({right, top, width, bottom});
+  FillRect({0, bottom, width, height});
+}
+
+void Raster::CheckSize(int width, int height) {
   const ImageLimits limits;
   if (width > limits.maxWidth || height > limits.maxHeight ||
       std::int64_t{width} * height > limits.maxPixels) {
     throw RasterError("raster size " + std::to_string(width) + " x " + std::to_string(height) +
                       " exceeds the limit of 32768 x 32768 and 2^28 pixels");
   }
-  Resize(width, height);
 }
 
 void Raster::Resize(int width, int height) {
@@ -80,6 +109,29 @@ void BitBlt(Raster& dst, int dx, int dy, int w, int h, const Raster& src, int sx
   }
 }
 
+namespace {
+// to[i] = from[n - 1 - i] for i < n; the two do not overlap. Where the compiler has vector
+// types, four pixels are reversed at a time.
+void ReverseCopy(const Colour* from, Colour* to, std::size_t n) {
+  std::size_t i = 0;
+#if defined(__GNUC__)
+  using Quad = std::uint32_t __attribute__((vector_size(16)));
+  static_assert(sizeof(Colour) == sizeof(std::uint32_t));
+  for (; i + 4 <= n; i += 4) {
+    Quad q;
+    std::memcpy(&q, from + (n - 4 - i), sizeof q);
+#if defined(__clang__)
+    q = __builtin_shufflevector(q, q, 3, 2, 1, 0);
+#else
+    q = __builtin_shuffle(q, Quad{3, 2, 1, 0});
+#endif
+    std::memcpy(to + i, &q, sizeof q);
+  }
+#endif
+  for (; i < n; ++i) to[i] = from[n - 1 - i];
+}
+}  // namespace
+
 void BitBltMirrored(Raster& dst, int dx, int dy, int w, int h, const Raster& src) {
   std::int64_t x0 = 0, y0 = 0, x1 = w, y1 = h;
   x0 = std::max(x0, std::int64_t{0} - dx);
@@ -88,10 +140,12 @@ void BitBltMirrored(Raster& dst, int dx, int dy, int w, int h, const Raster& src
   y1 = std::min({y1, std::int64_t{dst.Height()} - dy, std::int64_t{src.Height()}});
   if (x0 >= x1 || y0 >= y1) return;
   const std::int64_t last = src.Width() - 1;
+  const auto count = static_cast<std::size_t>(x1 - x0);
   for (std::int64_t y = y0; y < y1; ++y) {
-    const Colour* from = src.Row(static_cast<int>(y));
-    Colour* to = dst.Row(static_cast<int>(dy + y));
-    for (std::int64_t x = x0; x < x1; ++x) to[dx + x] = from[last - x];
+    // Destination column dx + x takes source column last - x.
+    const Colour* from = src.Row(static_cast<int>(y)) + (last - x1 + 1);
+    Colour* to = dst.Row(static_cast<int>(dy + y)) + (dx + x0);
+    ReverseCopy(from, to, count);
   }
 }
 

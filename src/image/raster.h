@@ -42,6 +42,11 @@ class Raster {
   void SetHeight(int height);
   void SetSize(int width, int height);
 
+  // SetSize of a 0 x 0 raster, except that the pixels inside `unpainted` (clipped to the
+  // raster) are left as the memory holds them, unpainted: for a caller that overwrites every
+  // one of them before anything reads them.
+  void SetSizeUnpainted(int width, int height, Rect unpainted);
+
   Colour FillColour() const noexcept { return fill_; }
   void SetFillColour(Colour colour) noexcept { fill_ = colour & 0x00FFFFFFu; }
 
@@ -79,6 +84,8 @@ class Raster {
   }
 
  private:
+  // Throws RasterError for a size over the picture limits.
+  static void CheckSize(int width, int height);
   void Resize(int width, int height);
 
   int width_ = 0;

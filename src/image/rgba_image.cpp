@@ -10,27 +10,43 @@ inline std::uint32_t Blend(std::uint32_t s, std::uint32_t d, std::uint32_t a) {
   const std::uint32_t t = s * a + d * (255 - a) + 128;
   return (t + (t >> 8)) >> 8;
 }
-}  // namespace
 
-void DrawRgba(Raster& dst, const RgbaImage& image, int x, int y) {
+// The pixel at `out` with `p` composed over it.
+inline void Compose(Colour& out, const Rgba& p) {
+  if (p.a == 0) return;
+  if (p.a == 255) {
+    out = ComposeRgb(p.r, p.g, p.b);
+    return;
+  }
+  out = Blend(p.r, RedOf(out), p.a) | (Blend(p.g, GreenOf(out), p.a) << 8) |
+        (Blend(p.b, BlueOf(out), p.a) << 16);
+}
+
+// Draws `image` at (x, y), left to right or mirrored. Destination column x + i receives the
+// image's column i, or width - 1 - i when mirrored; the loops run over the destination columns
+// and rows that lie inside `dst`.
+template <bool kMirrored>
+void Draw(Raster& dst, const RgbaImage& image, int x, int y) {
   const std::int64_t x0 = std::max<std::int64_t>(0, -std::int64_t{x});
   const std::int64_t y0 = std::max<std::int64_t>(0, -std::int64_t{y});
   const std::int64_t x1 = std::min<std::int64_t>(image.width, std::int64_t{dst.Width()} - x);
   const std::int64_t y1 = std::min<std::int64_t>(image.height, std::int64_t{dst.Height()} - y);
+  if (x0 >= x1) return;
+  const std::int64_t last = image.width - 1;
   for (std::int64_t j = y0; j < y1; ++j) {
     Colour* row = dst.Row(static_cast<int>(y + j));
-    for (std::int64_t i = x0; i < x1; ++i) {
-      const Rgba& p = image.At(static_cast<int>(i), static_cast<int>(j));
-      if (p.a == 0) continue;
-      Colour& out = row[x + i];
-      if (p.a == 255) {
-        out = ComposeRgb(p.r, p.g, p.b);
-        continue;
-      }
-      out = Blend(p.r, RedOf(out), p.a) | (Blend(p.g, GreenOf(out), p.a) << 8) |
-            (Blend(p.b, BlueOf(out), p.a) << 16);
-    }
+    const Rgba* from = &image.At(0, static_cast<int>(j));
+    for (std::int64_t i = x0; i < x1; ++i) Compose(row[x + i], from[kMirrored ? last - i : i]);
   }
+}
+}  // namespace
+
+void DrawRgba(Raster& dst, const RgbaImage& image, int x, int y) {
+  Draw<false>(dst, image, x, y);
+}
+
+void DrawRgbaMirrored(Raster& dst, const RgbaImage& image, int x, int y) {
+  Draw<true>(dst, image, x, y);
 }
 
 }  // namespace tapisto

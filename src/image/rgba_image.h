@@ -29,4 +29,8 @@ struct RgbaImage {
 // (src * a + dst * (255 - a)) / 255, rounded. What falls outside `dst` is dropped.
 void DrawRgba(Raster& dst, const RgbaImage& image, int x, int y);
 
+// DrawRgba of `image` mirrored left to right: its pixel (i, j) lands at (x + width - 1 - i,
+// y + j).
+void DrawRgbaMirrored(Raster& dst, const RgbaImage& image, int x, int y);
+
 }  // namespace tapisto

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 
 #include "base/error.h"
+#include "picture_kinds.h"
 #include "support/compose_rig.h"
 #include "support/held_file.h"
 #include "support/picture_files.h"
@@ -63,6 +65,77 @@ TEST(FlipReverseCopyRect, MirrorsEitherWayAndUndoesItself) {
   // With a GIF source the copy keeps the screen's own format.
   state.SourceIsGif = true;
   EXPECT_EQ(FlipReverseCopyRect(false, true, abc, state).Format(), PixelFormat::Device);
+}
+
+TEST(CoveredBySource, IsExactlyWhatDrawingTheSourceOverwrites) {
+  const int offsets[][2] = {{0, 0},   {-3, -2}, {28, 22},           {35, 25},          {-12, 3},
+                            {40, 30}, {5, -8},  {INT_MIN, INT_MAX}, {INT_MAX, INT_MIN}};
+  for (Kind kind : kAllKinds) {
+    ComposeRig rig;
+    const KindPicture file = MakeKindPicture(rig, kind, 12, 8);
+    LoadedPicture picture;
+    LoadBlock(rig.ctx, file.path, ComposeRig::kBackground, picture);
+    PrepareSource(rig.ctx, ComposeRig::kBackground, picture);
+    // Only a PNG no wider than the screen is drawn over the canvas rather than copied.
+    EXPECT_EQ(picture.DrawnDirectly(), kind == Kind::Png) << NameOf(kind);
+    for (const auto& [x, y] : offsets) {
+      SCOPED_TRACE(std::string(NameOf(kind)) + " at " + std::to_string(x) + "," +
+                   std::to_string(y));
+      // Drawn onto two canvases of different colours: the pixels that come out equal are the
+      // ones drawing overwrote whole.
+      Raster a(40, 30, ComposeRgb(1, 2, 3));
+      Raster b(40, 30, ComposeRgb(200, 100, 50));
+      DrawSource(a, x, y, picture, false);
+      DrawSource(b, x, y, picture, false);
+      const Rect covered = CoveredBySource(picture, x, y);
+      int mismatches = 0;
+      for (int py = 0; py < 30; ++py) {
+        for (int px = 0; px < 40; ++px) {
+          const bool inside =
+              px >= covered.left && px < covered.right && py >= covered.top && py < covered.bottom;
+          const bool overwritten = a.Pixel(px, py) == b.Pixel(px, py);
+          // A PNG's opaque pixels overwrite too, but it is drawn over the canvas: no part of
+          // the canvas may go unpainted for it.
+          if (kind == Kind::Png ? inside : inside != overwritten) ++mismatches;
+        }
+      }
+      EXPECT_EQ(mismatches, 0);
+    }
+  }
+}
+
+TEST(NewScreenCanvas, PaintsAllButTheCoveredPartAndKeepsTheLimitMessage) {
+  ComposeRig rig;
+  const Rect holes[] = {{5, 4, 20, 10}, {-5, -5, 3, 50}, {30, 20, 90, 90}, {10, 10, 10, 20},
+                        {12, 3, 4, 9},  {0, 0, 40, 30},  {40, 0, 50, 30}};
+  int round = 0;
+  for (const Rect& hole : holes) {
+    // A colour of its own each round, so that a pixel left over from an earlier canvas in the
+    // same memory cannot pass for a painted one.
+    const Colour fill = ComposeRgb(18, 52, 86 + ++round);
+    SCOPED_TRACE(std::to_string(hole.left) + "," + std::to_string(hole.top) + "," +
+                 std::to_string(hole.right) + "," + std::to_string(hole.bottom));
+    Raster canvas = NewScreenCanvas(rig.ctx, fill, hole);
+    ASSERT_EQ(canvas.Width(), 40);
+    ASSERT_EQ(canvas.Height(), 30);
+    EXPECT_EQ(canvas.FillColour(), fill);
+    int unpainted = 0;
+    for (int y = 0; y < 30; ++y) {
+      for (int x = 0; x < 40; ++x) {
+        const bool inside = x >= hole.left && x < hole.right && y >= hole.top && y < hole.bottom;
+        if (!inside && canvas.Pixel(x, y) != fill) ++unpainted;
+      }
+    }
+    EXPECT_EQ(unpainted, 0);
+  }
+  rig.screen.width = 40000;
+  try {
+    NewScreenCanvas(rig.ctx, kWhite, {0, 0, 10, 10});
+    FAIL() << "a canvas over the limits was made";
+  } catch (const RasterError& e) {
+    EXPECT_NE(std::string(e.what()).find("raster size 40000 x 30 exceeds"), std::string::npos)
+        << e.what();
+  }
 }
 
 TEST(WaitMilliseconds, ReturnsOnceMoreThanTheTimeHasPassedRunningMessages) {

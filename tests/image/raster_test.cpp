@@ -152,6 +152,20 @@ TEST(BitBltMirrored, CopiesWhatBitBltCopiesFromTheMirrorImage) {
     BitBltMirrored(got, c.dx, c.dy, c.w, c.h, src);
     EXPECT_TRUE(got == expected);
   }
+  // Rows long enough to be copied several pixels at a time, with every length of remainder.
+  const Raster wide = Numbered(23, 2);
+  Raster wideMirror(23, 2);
+  CopyRect(wideMirror, {22, 0, -1, 2}, wide, {0, 0, 23, 2});
+  for (int dx = -9; dx <= 9; ++dx) {
+    for (const int w : {4, 5, 8, 13, 23}) {
+      SCOPED_TRACE("wide at " + std::to_string(dx) + ", " + std::to_string(w) + " wide");
+      Raster expected(25, 2, kRed);
+      BitBlt(expected, dx, 0, w, 2, wideMirror, 0, 0);
+      Raster got(25, 2, kRed);
+      BitBltMirrored(got, dx, 0, w, 2, wide);
+      EXPECT_TRUE(got == expected);
+    }
+  }
 }
 
 TEST(BitBlt, FarOffsetsDoNotOverflow) {
@@ -252,6 +266,39 @@ TEST(DrawRgba, DrawsAtAnOffsetAndClips) {
   EXPECT_EQ(dst.Pixel(1, 1), kWhite);
   DrawRgba(dst, img, INT32_MIN, INT32_MAX);  // nothing lands, nothing overflows
   EXPECT_EQ(dst.Pixel(0, 1), kWhite);
+}
+
+TEST(DrawRgba, MirroredDrawsWhatTheMirroredImageDrawsAtEveryOffset) {
+  // A 3 x 2 image with every kind of alpha, and the same image reversed by hand.
+  const RgbaImage img{3,
+                      2,
+                      {{10, 20, 30, 255},
+                       {40, 50, 60, 0},
+                       {70, 80, 90, 100},
+                       {1, 2, 3, 200},
+                       {4, 5, 6, 255},
+                       {7, 8, 9, 1}}};
+  RgbaImage reversed = img;
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) reversed.pixels[std::size_t(y * 3 + x)] = img.At(2 - x, y);
+  const int offsets[][2] = {{0, 0}, {-1, 0}, {-2, 1}, {2, -1}, {3, 2}, {4, 0}, {-3, 0}};
+  for (const auto& [x, y] : offsets) {
+    SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
+    Raster mirrored(4, 3, ComposeRgb(0, 0, 200));
+    Raster expected(4, 3, ComposeRgb(0, 0, 200));
+    DrawRgbaMirrored(mirrored, img, x, y);
+    DrawRgba(expected, reversed, x, y);
+    EXPECT_EQ(mirrored, expected);
+  }
+  // The image's right-hand column lands at the left edge of where it is drawn.
+  Raster dst(3, 2, kWhite);
+  DrawRgbaMirrored(dst, img, 0, 0);
+  EXPECT_EQ(dst.Pixel(1, 1), ComposeRgb(4, 5, 6));
+  EXPECT_EQ(dst.Pixel(2, 0), ComposeRgb(10, 20, 30));
+  EXPECT_EQ(dst.Pixel(1, 0), kWhite);
+  DrawRgbaMirrored(dst, img, INT32_MIN, INT32_MAX);  // nothing lands, nothing overflows
+  DrawRgbaMirrored(dst, RgbaImage{0, 2, {}}, 0, 0);  // an empty image draws nothing
+  EXPECT_EQ(dst.Pixel(1, 0), kWhite);
 }
 
 TEST(PixelMemory, ALargeRastersBlockIsReusedForTheNextRasterOfItsSize) {
