@@ -10,7 +10,6 @@
 #include "image/bmp.h"
 #include "image/file_io.h"
 #include "image/jpeg.h"
-#include "image/png.h"
 
 namespace tapisto {
 
