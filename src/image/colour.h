@@ -17,7 +17,9 @@ constexpr Colour ComposeRgb(int red, int green, int blue) noexcept {
          ((static_cast<Colour>(blue) & 0xFFu) << 16);
 }
 
-constexpr std::uint8_t RedOf(Colour c) noexcept { return static_cast<std::uint8_t>(c & 0xFFu); }
+constexpr std::uint8_t RedOf(Colour c) noexcept {
+  return static_cast<std::uint8_t>(c & 0xFFu);
+}
 constexpr std::uint8_t GreenOf(Colour c) noexcept {
   return static_cast<std::uint8_t>((c >> 8) & 0xFFu);
 }

@@ -12,8 +12,8 @@ void CheckHeader(const char* format, std::int64_t width, std::int64_t height,
                            std::to_string(height));
   }
   if (width > limits.maxWidth) {
-    throw ImageTooLargeError(name + ": width " + std::to_string(width) +
-                             " exceeds the limit of " + std::to_string(limits.maxWidth));
+    throw ImageTooLargeError(name + ": width " + std::to_string(width) + " exceeds the limit of " +
+                             std::to_string(limits.maxWidth));
   }
   if (height > limits.maxHeight) {
     throw ImageTooLargeError(name + ": height " + std::to_string(height) +
