@@ -93,13 +93,15 @@ void Raster::FillRect(Rect r) {
   for (int y = top; y < bottom; ++y) std::fill(Row(y) + left, Row(y) + right, fill_);
 }
 
-void BitBlt(Raster& dst, int dx, int dy, int w, int h, const Raster& src, int sx, int sy) {
+void BitBlt(Raster& dst, int dx, int dy, int w, int h, const Raster& src, int sx, int sy,
+            RowBand band) {
   // Clip in 64 bits so that far-off offsets cannot overflow.
   std::int64_t x0 = 0, y0 = 0, x1 = w, y1 = h;
   x0 = std::max({x0, std::int64_t{0} - dx, std::int64_t{0} - sx});
-  y0 = std::max({y0, std::int64_t{0} - dy, std::int64_t{0} - sy});
+  y0 = std::max({y0, std::int64_t{band.top} - dy, std::int64_t{0} - dy, std::int64_t{0} - sy});
   x1 = std::min({x1, std::int64_t{dst.Width()} - dx, std::int64_t{src.Width()} - sx});
-  y1 = std::min({y1, std::int64_t{dst.Height()} - dy, std::int64_t{src.Height()} - sy});
+  y1 = std::min({y1, std::int64_t{dst.Height()} - dy, std::int64_t{band.bottom} - dy,
+                 std::int64_t{src.Height()} - sy});
   if (x0 >= x1 || y0 >= y1) return;
   const auto count = static_cast<std::size_t>(x1 - x0);
   for (std::int64_t y = y0; y < y1; ++y) {
@@ -132,12 +134,13 @@ void ReverseCopy(const Colour* from, Colour* to, std::size_t n) {
 }
 }  // namespace
 
-void BitBltMirrored(Raster& dst, int dx, int dy, int w, int h, const Raster& src) {
+void BitBltMirrored(Raster& dst, int dx, int dy, int w, int h, const Raster& src, RowBand band) {
   std::int64_t x0 = 0, y0 = 0, x1 = w, y1 = h;
   x0 = std::max(x0, std::int64_t{0} - dx);
-  y0 = std::max(y0, std::int64_t{0} - dy);
+  y0 = std::max({y0, std::int64_t{0} - dy, std::int64_t{band.top} - dy});
   x1 = std::min({x1, std::int64_t{dst.Width()} - dx, std::int64_t{src.Width()}});
-  y1 = std::min({y1, std::int64_t{dst.Height()} - dy, std::int64_t{src.Height()}});
+  y1 = std::min({y1, std::int64_t{dst.Height()} - dy, std::int64_t{band.bottom} - dy,
+                 std::int64_t{src.Height()}});
   if (x0 >= x1 || y0 >= y1) return;
   const std::int64_t last = src.Width() - 1;
   const auto count = static_cast<std::size_t>(x1 - x0);

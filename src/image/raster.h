@@ -7,6 +7,7 @@
 // only how the raster is written, never what it holds.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -24,6 +25,14 @@ struct Rect {
   int top = 0;
   int right = 0;
   int bottom = 0;
+};
+
+// Rows [top, bottom) of a destination raster. A drawing call given a band changes no pixel
+// outside it, so that threads may paint disjoint bands of one raster at the same time; the
+// default band holds every row.
+struct RowBand {
+  int top = 0;
+  int bottom = INT_MAX;
 };
 
 class Raster {
@@ -98,11 +107,13 @@ class Raster {
 
 // Copies the w x h block at (sx, sy) of `src` to (dx, dy) of `dst`. Pixels whose source or
 // destination lies outside its raster are dropped; nothing else changes.
-void BitBlt(Raster& dst, int dx, int dy, int w, int h, const Raster& src, int sx, int sy);
+void BitBlt(Raster& dst, int dx, int dy, int w, int h, const Raster& src, int sx, int sy,
+            RowBand band = {});
 
 // What BitBlt(dst, dx, dy, w, h, M, 0, 0) copies, where M is `src` mirrored left to right (the
 // pixel (x, y) of M is the pixel (width - 1 - x, y) of `src`), without making M.
-void BitBltMirrored(Raster& dst, int dx, int dy, int w, int h, const Raster& src);
+void BitBltMirrored(Raster& dst, int dx, int dy, int w, int h, const Raster& src,
+                    RowBand band = {});
 
 // Copies the source rectangle into the destination rectangle, stretching with the nearest
 // pixel. A destination whose right edge lies left of its left edge receives the copy mirrored

@@ -26,11 +26,12 @@ inline void Compose(Colour& out, const Rgba& p) {
 // image's column i, or width - 1 - i when mirrored; the loops run over the destination columns
 // and rows that lie inside `dst`.
 template <bool kMirrored>
-void Draw(Raster& dst, const RgbaImage& image, int x, int y) {
+void Draw(Raster& dst, const RgbaImage& image, int x, int y, RowBand band) {
   const std::int64_t x0 = std::max<std::int64_t>(0, -std::int64_t{x});
-  const std::int64_t y0 = std::max<std::int64_t>(0, -std::int64_t{y});
+  const std::int64_t y0 = std::max<std::int64_t>({0, -std::int64_t{y}, std::int64_t{band.top} - y});
   const std::int64_t x1 = std::min<std::int64_t>(image.width, std::int64_t{dst.Width()} - x);
-  const std::int64_t y1 = std::min<std::int64_t>(image.height, std::int64_t{dst.Height()} - y);
+  const std::int64_t y1 = std::min<std::int64_t>(
+      {image.height, std::int64_t{dst.Height()} - y, std::int64_t{band.bottom} - y});
   if (x0 >= x1) return;
   const std::int64_t last = image.width - 1;
   for (std::int64_t j = y0; j < y1; ++j) {
@@ -41,12 +42,12 @@ void Draw(Raster& dst, const RgbaImage& image, int x, int y) {
 }
 }  // namespace
 
-void DrawRgba(Raster& dst, const RgbaImage& image, int x, int y) {
-  Draw<false>(dst, image, x, y);
+void DrawRgba(Raster& dst, const RgbaImage& image, int x, int y, RowBand band) {
+  Draw<false>(dst, image, x, y, band);
 }
 
-void DrawRgbaMirrored(Raster& dst, const RgbaImage& image, int x, int y) {
-  Draw<true>(dst, image, x, y);
+void DrawRgbaMirrored(Raster& dst, const RgbaImage& image, int x, int y, RowBand band) {
+  Draw<true>(dst, image, x, y, band);
 }
 
 }  // namespace tapisto

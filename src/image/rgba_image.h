@@ -27,10 +27,10 @@ struct RgbaImage {
 // Draws `image` with its top-left corner at (x, y) of `dst`, composed over what `dst` holds:
 // alpha 255 replaces the pixel, alpha 0 leaves it, anything between blends
 // (src * a + dst * (255 - a)) / 255, rounded. What falls outside `dst` is dropped.
-void DrawRgba(Raster& dst, const RgbaImage& image, int x, int y);
+void DrawRgba(Raster& dst, const RgbaImage& image, int x, int y, RowBand band = {});
 
 // DrawRgba of `image` mirrored left to right: its pixel (i, j) lands at (x + width - 1 - i,
 // y + j).
-void DrawRgbaMirrored(Raster& dst, const RgbaImage& image, int x, int y);
+void DrawRgbaMirrored(Raster& dst, const RgbaImage& image, int x, int y, RowBand band = {});
 
 }  // namespace tapisto
