@@ -37,6 +37,7 @@
 
 #include "base/error.h"
 #include "image/file_io.h"
+#include "image/plain_strips.h"
 
 namespace tapisto {
 
@@ -268,9 +269,15 @@ struct Strip {
     if (ok) std::free(buffer);
   }
 
+  // The strip's bytes: a whole picture of its rows, markers and all.
+  const unsigned char* Data() const noexcept { return kept ? kept->data() : buffer; }
+  std::size_t Size() const noexcept { return kept ? kept->size() : size; }
+
   const Raster* raster = nullptr;
+  BandPainter* painter = nullptr;  // null: the raster is painted already
   int firstRow = 0;
   int rowCount = 0;
+  int paintedRows = 0;  // rows of the strip painted so far: each is painted once only
   int quality = 100;
   unsigned restartInterval = 0;
   jpeg_compress_struct* cinfo = nullptr;
@@ -278,9 +285,17 @@ struct Strip {
   // a failure leaves the pointer held here stale, and freeing it would be wrong.
   unsigned char* buffer = nullptr;
   unsigned long size = 0;
+  PlainStripCache::Bytes kept;  // the bytes of a plain strip compressed before, if any
   bool ok = false;
   char failure[JMSG_LENGTH_MAX] = {};
 };
+
+// Paints the strip's rows up to `end` (counted from its first row) that are not painted yet.
+void PaintStripRows(Strip& s, int end) {
+  if (s.painter == nullptr || end <= s.paintedRows) return;
+  s.painter->Paint(RowBand{s.firstRow + s.paintedRows, s.firstRow + end});
+  s.paintedRows = end;
+}
 
 void CreateCompressStep(void* p) noexcept {
   jpeg_create_compress(static_cast<Strip*>(p)->cinfo);
@@ -304,6 +319,7 @@ void CompressStep(void* p) noexcept {
     const JDIMENSION first = cinfo.next_scanline;
     const JDIMENSION left = cinfo.image_height - first;
     const JDIMENSION count = left < kRowBatch ? left : JDIMENSION{kRowBatch};
+    PaintStripRows(s, static_cast<int>(first + count));
     for (JDIMENSION i = 0; i < count; ++i) {
       // libjpeg reads input rows only; its API merely lacks the const.
       rows[i] = const_cast<JSAMPROW>(reinterpret_cast<const JSAMPLE*>(
@@ -315,7 +331,7 @@ void CompressStep(void* p) noexcept {
 }
 
 // Compresses one strip; safe to run on any thread, and never throws.
-void EncodeStrip(Strip& strip) noexcept {
+void CompressStrip(Strip& strip) noexcept {
   ErrorManager err{};
   InstallErrorManager(err);
   jpeg_compress_struct cinfo{};
@@ -325,6 +341,34 @@ void EncodeStrip(Strip& strip) noexcept {
   if (!strip.ok) std::snprintf(strip.failure, sizeof strip.failure, "%s", err.message);
   jpeg_destroy_compress(&cinfo);
   strip.cinfo = nullptr;
+}
+
+// Compresses one strip, or takes the bytes kept for a plain one; safe to run on any thread,
+// and never throws.
+void EncodeStrip(Strip& strip) noexcept {
+  const RowBand band{strip.firstRow, strip.firstRow + strip.rowCount};
+  const std::optional<Colour> plain =
+      strip.painter != nullptr ? strip.painter->PlainColour(band) : std::nullopt;
+  if (!plain) {
+    CompressStrip(strip);
+    return;
+  }
+  PlainStripCache& cache = PlainStripCache::Shared();
+  const PlainStripKey key{strip.raster->Width(), strip.rowCount, *plain & 0x00FFFFFFu,
+                          strip.quality, strip.restartInterval};
+  strip.kept = cache.Find(key);
+  if (strip.kept) {
+    strip.ok = true;
+    return;
+  }
+  CompressStrip(strip);
+  if (!strip.ok) return;
+  try {
+    cache.Keep(key, std::make_shared<const std::vector<std::uint8_t>>(strip.buffer,
+                                                                      strip.buffer + strip.size));
+  } catch (const std::bad_alloc&) {
+    // Not kept: the strip is simply compressed again next time.
+  }
 }
 
 // Runs every strip, on up to one thread per core; the calling thread takes part.
@@ -401,7 +445,9 @@ Raster DecodeJpeg(std::span<const std::uint8_t> bytes, const ImageLimits& limits
   return raster;
 }
 
-std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality) {
+namespace {
+// EncodeJpeg, the raster painted by `painter` where one is given.
+std::vector<std::uint8_t> Encode(const Raster& raster, int quality, BandPainter* painter) {
   if (raster.Empty()) return {};
   // Out-of-range qualities are clamped, as libjpeg itself would: the value comes from a
   // setting, and the nearest valid quality is what such a setting means.
@@ -412,6 +458,7 @@ std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality) {
   for (std::size_t i = 0; i < strips.size(); ++i) {
     Strip& s = strips[i];
     s.raster = &raster;
+    s.painter = painter;
     s.firstRow = static_cast<int>(i) * plan.rows;
     s.rowCount = std::min(plan.rows, raster.Height() - s.firstRow);
     s.quality = quality;
@@ -426,34 +473,42 @@ std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality) {
     // libjpeg fails here only when memory runs out.
     if (!s.ok) throw ImageFormatError("JPEG: cannot encode the picture: " + std::string(s.failure));
   }
-  if (strips.size() == 1)
-    return std::vector<std::uint8_t>(strips[0].buffer, strips[0].buffer + strips[0].size);
+  if (strips.size() == 1) return {strips[0].Data(), strips[0].Data() + strips[0].Size()};
 
   // The first strip's headers (its frame height made the whole picture's), then each strip's
   // entropy-coded data, a restart marker RST0 ... RST7 (counting on modulo 8) between two.
   std::vector<StreamLayout> layouts(strips.size());
-  const StreamLayout head = LayoutOf(strips[0].buffer, strips[0].size);
+  const StreamLayout head = LayoutOf(strips[0].Data(), strips[0].Size());
   std::size_t total = head.scanData;
   for (std::size_t i = 0; i < strips.size(); ++i) {
-    layouts[i] = i == 0 ? head : LayoutOf(strips[i].buffer, strips[i].size);
+    layouts[i] = i == 0 ? head : LayoutOf(strips[i].Data(), strips[i].Size());
     if (!layouts[i].ok) {
       throw ImageFormatError("JPEG: cannot encode the picture: a strip came out malformed");
     }
-    total += strips[i].size - layouts[i].scanData;  // its data, then RSTn or EOI in place of EOI
+    total += strips[i].Size() - layouts[i].scanData;  // its data, then RSTn or EOI in place of EOI
   }
   std::vector<std::uint8_t> out;
   out.reserve(total);
-  out.insert(out.end(), strips[0].buffer, strips[0].buffer + head.scanData);
+  out.insert(out.end(), strips[0].Data(), strips[0].Data() + head.scanData);
   const auto height = static_cast<unsigned>(raster.Height());
   out[head.frameHeight] = static_cast<std::uint8_t>(height >> 8);
   out[head.frameHeight + 1] = static_cast<std::uint8_t>(height & 0xFFu);
   for (std::size_t i = 0; i < strips.size(); ++i) {
-    const unsigned char* data = strips[i].buffer;
-    out.insert(out.end(), data + layouts[i].scanData, data + strips[i].size - 2);
+    const unsigned char* data = strips[i].Data();
+    out.insert(out.end(), data + layouts[i].scanData, data + strips[i].Size() - 2);
     out.push_back(0xFF);
     out.push_back(i + 1 < strips.size() ? static_cast<std::uint8_t>(0xD0 + i % 8) : 0xD9);
   }
   return out;
+}
+}  // namespace
+
+std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality) {
+  return Encode(raster, quality, nullptr);
+}
+
+std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality, BandPainter& painter) {
+  return Encode(raster, quality, &painter);
 }
 
 Raster ReadJpegFile(const std::string& path, const ImageLimits& limits) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,6 +25,27 @@ Raster DecodeJpeg(std::span<const std::uint8_t> bytes, const ImageLimits& limits
 // decode to exactly the pixels of the same picture written without restarts. The pad byte of
 // each pixel is ignored. A raster with a zero dimension gives no bytes at all.
 std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality);
+
+// The pixels of a raster that is painted while it is encoded. Its methods are called from the
+// threads that compress the picture, with bands that never overlap; they must not throw.
+class BandPainter {
+ public:
+  virtual ~BandPainter() = default;
+  // The one colour of every pixel in `band` when the painter knows it without painting it;
+  // such a band may then be left unpainted. Nothing when it does not know.
+  virtual std::optional<Colour> PlainColour(RowBand band) const = 0;
+  // Paints the rows of `band`.
+  virtual void Paint(RowBand band) = 0;
+};
+
+// EncodeJpeg of a raster that `painter` paints while it is encoded: each band of rows is
+// painted just before it is compressed, on the thread that compresses it, so painting runs on
+// all cores and the encoder reads pixels that are still in the cache. A strip that the painter
+// knows to be all of one colour is compressed once and its bytes used again whenever the same
+// strip comes back (a canvas is mostly background, and each offset step writes the same plain
+// strips); such a strip is not painted when its bytes are at hand. The bytes are those
+// EncodeJpeg gives for the painted raster.
+std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality, BandPainter& painter);
 
 // The file at `path` (up to limits.maxInputBytes), decoded as DecodeJpeg does.
 Raster ReadJpegFile(const std::string& path, const ImageLimits& limits = {});

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -608,6 +611,97 @@ TEST(JpegEncode, TheSameRasterAlwaysGivesTheSameBytes) {
   const Raster picture = Busy(640, 2000);
   const Bytes first = EncodeJpeg(picture, 100);
   for (int i = 0; i < 5; ++i) EXPECT_TRUE(EncodeJpeg(picture, 100) == first) << "run " << i;
+}
+
+// Paints a raster by copying the rows of `from`; rows from `plainFrom` down are known to be
+// plain `colour`. Counts how often each row is painted.
+class CopyingPainter final : public BandPainter {
+ public:
+  CopyingPainter(const Raster& from, Raster& to, int plainFrom, Colour colour)
+      : from_(from),
+        to_(to),
+        plainFrom_(plainFrom),
+        colour_(colour),
+        paints_(static_cast<std::size_t>(from.Height())) {}
+
+  std::optional<Colour> PlainColour(RowBand band) const override {
+    if (band.top >= plainFrom_) return colour_;
+    return std::nullopt;
+  }
+  void Paint(RowBand band) override {
+    EXPECT_LE(0, band.top);
+    EXPECT_LE(band.top, band.bottom);
+    EXPECT_LE(band.bottom, from_.Height());
+    BitBlt(to_, 0, band.top, from_.Width(), band.bottom - band.top, from_, 0, band.top);
+    for (int y = band.top; y < band.bottom; ++y) ++paints_[static_cast<std::size_t>(y)];
+  }
+  // Rows in [top, bottom) painted other than `times` times, or (`atMost`) more often.
+  int RowsNotPainted(int times, int top, int bottom, bool atMost = false) const {
+    int wrong = 0;
+    for (int y = top; y < bottom; ++y) {
+      const int n = paints_[static_cast<std::size_t>(y)];
+      wrong += atMost ? n > times : n != times;
+    }
+    return wrong;
+  }
+
+ private:
+  const Raster& from_;
+  Raster& to_;
+  int plainFrom_;
+  Colour colour_;
+  std::vector<std::atomic<int>> paints_;
+};
+
+TEST(JpegEncode, APainterPaintsEveryRowOnceJustBeforeItIsEncoded) {
+  // One strip and many: the bytes are those of the painted raster, and every row is painted
+  // exactly once.
+  for (auto [w, h] : {std::pair{70, 90}, std::pair{1000, 777}, std::pair{17, 4100}}) {
+    SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+    const Raster picture = Busy(w, h);
+    Raster canvas(w, h, ComposeRgb(0, 0, 0));
+    CopyingPainter painter(picture, canvas, INT_MAX, 0);
+    const Bytes ours = EncodeJpeg(canvas, 100, painter);
+    EXPECT_TRUE(canvas == picture);
+    EXPECT_TRUE(ours == EncodeJpeg(picture, 100));
+    EXPECT_EQ(painter.RowsNotPainted(1, 0, h), 0);
+  }
+}
+
+TEST(JpegEncode, PlainStripsAreCompressedOnceAndTheirBytesUsedAgain) {
+  // 1000 x 777 is cut into strips of 128 rows; those from row 384 on lie below row 300, where
+  // the picture turns plain.
+  const int w = 1000;
+  const int h = 777;
+  const int plainFrom = 300;
+  const int firstPlainStrip = 384;
+  const auto pictureIn = [&](Colour colour) {
+    Raster picture = Busy(w, h);
+    for (int y = plainFrom; y < h; ++y)
+      for (int x = 0; x < w; ++x) picture.SetPixel(x, y, colour);
+    return picture;
+  };
+  // Colours no other test uses, so that the first round finds nothing kept.
+  for (const Colour colour : {ComposeRgb(13, 171, 77), ComposeRgb(201, 9, 99)}) {
+    SCOPED_TRACE(colour);
+    const Raster picture = pictureIn(colour);
+    const Bytes expected = EncodeJpeg(picture, 100);
+    for (int round = 0; round < 2; ++round) {
+      SCOPED_TRACE("round " + std::to_string(round));
+      Raster canvas(w, h, ComposeRgb(0, 0, 0));
+      CopyingPainter painter(picture, canvas, plainFrom, colour);
+      EXPECT_TRUE(EncodeJpeg(canvas, 100, painter) == expected);
+      EXPECT_EQ(painter.RowsNotPainted(1, 0, firstPlainStrip), 0);
+      // The first round compresses the plain strips (a strip may find the bytes of an
+      // earlier one of its size already kept); later rounds take their bytes and leave them
+      // unpainted.
+      if (round == 0) {
+        EXPECT_EQ(painter.RowsNotPainted(1, firstPlainStrip, h, true), 0);
+      } else {
+        EXPECT_EQ(painter.RowsNotPainted(0, firstPlainStrip, h), 0);
+      }
+    }
+  }
 }
 
 // ---- files ----
