@@ -26,18 +26,27 @@ std::string DoubleMirrorSaveFailure(const std::string& composedFile) {
   return "Doppelt Spiegeln:\nSpeichern von " + composedFile + " fehlgeschlagen.\n\n";
 }
 
+// BitBlt of `source` from its point (0, 0) as a step of `canvas`.
+void CopyOnto(ScreenCanvas& canvas, int x, int y, int w, int h, const Raster& source) {
+  canvas.Record(
+      [x, y, w, h, &source](Raster& raster, RowBand band) {
+        BitBlt(raster, x, y, w, h, source, 0, 0, band);
+      },
+      RowsOf(y, h));
+}
+
 // The picture at both edges of the canvas from its source raster and, when mirroring, its
 // mirror raster.
 void ComposeFromRasters(CompositionContext& ctx, bool spiegeln, const std::string& fileName,
                         const DuplicateVariant& variant, Colour background,
-                        const LoadedPicture& picture, Raster& canvas, Raster& mirror) {
+                        const LoadedPicture& picture, ScreenCanvas& canvas, Raster& mirror) {
   if (spiegeln) mirror = BuildMirrorRaster(ctx, fileName, background, picture);
   const Raster& right = (spiegeln && !variant.mirrorOnLeft) ? mirror : picture.Source();
   const Raster& left = (spiegeln && variant.mirrorOnLeft) ? mirror : picture.Source();
-  BitBlt(canvas, ctx.screen.Width() - picture.w, ctx.controls.OffsetY(), picture.w, picture.h,
-         right, 0, 0);
+  CopyOnto(canvas, ctx.screen.Width() - picture.w, ctx.controls.OffsetY(), picture.w, picture.h,
+           right);
   ctx.pump.ProcessMessages();
-  BitBlt(canvas, 0, ctx.controls.OffsetY(), picture.w, picture.h, left, 0, 0);
+  CopyOnto(canvas, 0, ctx.controls.OffsetY(), picture.w, picture.h, left);
   ctx.pump.ProcessMessages();
 }
 
@@ -62,8 +71,8 @@ void ComposeDuplicate(CompositionContext& ctx, bool spiegeln, const std::string&
   }
   PrepareSource(ctx, background, picture);  // a failure here goes to the caller
 
-  Raster canvas;
-  Raster mirror;
+  Raster mirror;  // before the canvas: the canvas's steps read it
+  ScreenCanvas canvas;
   try {
     canvas = NewScreenCanvas(ctx, background);
     if (picture.DrawnDirectly()) {

@@ -20,7 +20,7 @@ void SpiegelnWin10(CompositionContext& ctx, const std::string& fileName) {
     // A JPEG or GIF picture is copied reversed from the source raster itself, so the part of
     // the canvas it covers needs no paint.
     const bool copiesSource = state.SourceIsJpeg || state.SourceIsGif;
-    Raster canvas =
+    ScreenCanvas canvas =
         NewScreenCanvas(ctx, background, copiesSource ? CoveredBySource(picture, x, y) : Rect{});
     const MirrorRaster mirror = PrepareMirrorRaster(ctx, fileName, background, picture);
     // A PNG wider than the screen with a negative X would read columns past the mirror

@@ -17,7 +17,7 @@ void SinglePictureWin10(CompositionContext& ctx, const std::string& fileName) {
     PrepareSource(ctx, background, picture);
     const int y = ctx.controls.OffsetY();
     const int x = ctx.controls.OffsetX();
-    Raster canvas = NewScreenCanvas(ctx, background, CoveredBySource(picture, x, y));
+    ScreenCanvas canvas = NewScreenCanvas(ctx, background, CoveredBySource(picture, x, y));
     DrawSource(canvas, x, y, picture, false);
     ctx.controls.DetachOffsetHandlers();
     state.ComposedFile = CompositionOutputName(ctx, "0", fileName, ".jpg");

@@ -145,26 +145,31 @@ void PrepareSource(CompositionContext& ctx, Colour background, LoadedPicture& pi
   if (!picture.direct_) BuildSourceRaster(ctx, background, picture);
 }
 
-void DrawSource(Raster& canvas, int x, int y, const LoadedPicture& picture, bool mirrored) {
+void DrawSource(Raster& canvas, int x, int y, const LoadedPicture& picture, bool mirrored,
+                RowBand band) {
   if (picture.DrawnDirectly()) {
     if (mirrored) {
-      DrawRgbaMirrored(canvas, *picture.png, x, y);
+      DrawRgbaMirrored(canvas, *picture.png, x, y, band);
     } else {
-      DrawRgba(canvas, *picture.png, x, y);
+      DrawRgba(canvas, *picture.png, x, y, band);
     }
   } else if (mirrored) {
-    BitBltMirrored(canvas, x, y, picture.w, picture.h, picture.Source());
+    BitBltMirrored(canvas, x, y, picture.w, picture.h, picture.Source(), band);
   } else {
-    BitBlt(canvas, x, y, picture.w, picture.h, picture.Source(), 0, 0);
+    BitBlt(canvas, x, y, picture.w, picture.h, picture.Source(), 0, 0, band);
   }
 }
 
-Raster NewScreenCanvas(CompositionContext& ctx, Colour background, Rect covered) {
-  Raster canvas;
-  canvas.SetFillColour(background);
-  canvas.SetHeight(ctx.screen.Height());
-  canvas.SetSizeUnpainted(ctx.screen.Width(), canvas.Height(), covered);
-  return canvas;
+void DrawSource(ScreenCanvas& canvas, int x, int y, const LoadedPicture& picture, bool mirrored) {
+  canvas.Record(
+      [x, y, &picture, mirrored](Raster& raster, RowBand band) {
+        DrawSource(raster, x, y, picture, mirrored, band);
+      },
+      RowsOf(y, picture.h));
+}
+
+ScreenCanvas NewScreenCanvas(CompositionContext& ctx, Colour background, Rect covered) {
+  return ScreenCanvas(ctx.screen.Width(), ctx.screen.Height(), background, covered);
 }
 
 Rect CoveredBySource(const LoadedPicture& picture, int x, int y) {
@@ -201,15 +206,21 @@ Raster BuildMirrorRaster(CompositionContext& ctx, const std::string& fileName, C
   return FlipReverseCopyRect(false, true, mirror, state);
 }
 
-void MirrorRaster::CopyTo(Raster& canvas, int x, int y, int w, int h) const {
+void MirrorRaster::CopyTo(Raster& canvas, int x, int y, int w, int h, RowBand band) const {
   if (drawn_ != nullptr) {
     // w and h are the picture's own: the whole of it lands.
-    DrawSource(canvas, x, y, *drawn_, true);
+    DrawSource(canvas, x, y, *drawn_, true, band);
   } else if (unmirrored_ != nullptr) {
-    BitBltMirrored(canvas, x, y, w, h, *unmirrored_);
+    BitBltMirrored(canvas, x, y, w, h, *unmirrored_, band);
   } else {
-    BitBlt(canvas, x, y, w, h, mirrored_, 0, 0);
+    BitBlt(canvas, x, y, w, h, mirrored_, 0, 0, band);
   }
+}
+
+void MirrorRaster::CopyTo(ScreenCanvas& canvas, int x, int y, int w, int h) const {
+  canvas.Record(
+      [this, x, y, w, h](Raster& raster, RowBand band) { CopyTo(raster, x, y, w, h, band); },
+      RowsOf(y, h));
 }
 
 MirrorRaster PrepareMirrorRaster(CompositionContext& ctx, const std::string& fileName,
@@ -264,14 +275,19 @@ void BusyFileWait(CompositionContext& ctx, const std::string& failureText) {
 }
 
 namespace {
-void SaveBytes(CompositionContext& ctx, const Raster& canvas,
-               const std::vector<std::uint8_t>& bytes, const std::string& path) {
+void WriteCanvasFile(CompositionContext& ctx, const std::vector<std::uint8_t>& bytes,
+                     const std::string& path) {
   // A file another program holds cannot be replaced, as on Windows: without this check a
   // rename would quietly replace it on POSIX systems.
   if (IsFileLocked(ctx.files, path)) {
     throw FileWriteError("cannot write file \"" + path + "\": it is in use");
   }
   WriteWholeFile(path, bytes);
+}
+
+void SaveBytes(CompositionContext& ctx, const Raster& canvas,
+               const std::vector<std::uint8_t>& bytes, const std::string& path) {
+  WriteCanvasFile(ctx, bytes, path);
   if (ctx.canvasObserver != nullptr) ctx.canvasObserver->CanvasSaved(canvas, path);
 }
 }  // namespace
@@ -282,6 +298,17 @@ void SaveCanvasAsJpeg(CompositionContext& ctx, const Raster& canvas, const std::
 
 void SaveCanvasAsBmp(CompositionContext& ctx, const Raster& canvas, const std::string& path) {
   SaveBytes(ctx, canvas, EncodeBmp(canvas), path);
+}
+
+void SaveCanvasAsJpeg(CompositionContext& ctx, ScreenCanvas& canvas, const std::string& path) {
+  WriteCanvasFile(ctx, EncodeJpeg(canvas.Unfinished(), kJpegQuality, canvas), path);
+  // Plain strips whose bytes the encoder had at hand were left unpainted; only an observer
+  // looks at the canvas after this.
+  if (ctx.canvasObserver != nullptr) ctx.canvasObserver->CanvasSaved(canvas.Painted(), path);
+}
+
+void SaveCanvasAsBmp(CompositionContext& ctx, ScreenCanvas& canvas, const std::string& path) {
+  SaveCanvasAsBmp(ctx, canvas.Painted(), path);
 }
 
 }  // namespace tapisto

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "compose/composition_context.h"
+#include "compose/screen_canvas.h"
 #include "image/colour.h"
 #include "image/gif.h"
 #include "image/raster.h"
@@ -92,11 +93,15 @@ void PrepareSource(CompositionContext& ctx, Colour background, LoadedPicture& pi
 // or mirrored left to right as BitBltMirrored does. Where PrepareSource left it unbuilt, the
 // picture is drawn instead: `canvas` must then hold the background colour wherever the
 // picture lands.
-void DrawSource(Raster& canvas, int x, int y, const LoadedPicture& picture, bool mirrored);
+// Only rows inside `band` change.
+void DrawSource(Raster& canvas, int x, int y, const LoadedPicture& picture, bool mirrored,
+                RowBand band = {});
+// DrawSource as a step of `canvas`: `picture` must live until the canvas is painted.
+void DrawSource(ScreenCanvas& canvas, int x, int y, const LoadedPicture& picture, bool mirrored);
 
-// A screen-sized raster in the background colour. Pixels inside `covered` are left unpainted:
-// the caller overwrites all of them that lie on the canvas with opaque pixels right away.
-Raster NewScreenCanvas(CompositionContext& ctx, Colour background, Rect covered = {});
+// A screen-sized canvas in the background colour. Pixels inside `covered` are left unpainted:
+// the caller's next step overwrites all of them that lie on the canvas with opaque pixels.
+ScreenCanvas NewScreenCanvas(CompositionContext& ctx, Colour background, Rect covered = {});
 
 // The part of a canvas that DrawSource(canvas, x, y, picture, ...) overwrites whole: where the
 // source raster is copied, or nothing where the picture is drawn over the canvas.
@@ -115,8 +120,10 @@ Raster BuildMirrorRaster(CompositionContext& ctx, const std::string& fileName, C
 class MirrorRaster {
  public:
   // Copies w x h pixels of the mirror raster from its point (0, 0) to (x, y) of `canvas`, as
-  // BitBlt does.
-  void CopyTo(Raster& canvas, int x, int y, int w, int h) const;
+  // BitBlt does; only rows inside `band` change.
+  void CopyTo(Raster& canvas, int x, int y, int w, int h, RowBand band = {}) const;
+  // CopyTo as a step of `canvas`: this mirror raster must live until the canvas is painted.
+  void CopyTo(ScreenCanvas& canvas, int x, int y, int w, int h) const;
 
  private:
   friend MirrorRaster PrepareMirrorRaster(CompositionContext&, const std::string&, Colour,
@@ -145,5 +152,8 @@ void BusyFileWait(CompositionContext& ctx, const std::string& failureText);
 // FileWriteError, and the file that was there stays whole.
 void SaveCanvasAsJpeg(CompositionContext& ctx, const Raster& canvas, const std::string& path);
 void SaveCanvasAsBmp(CompositionContext& ctx, const Raster& canvas, const std::string& path);
+// The same for a screen canvas, painted as it is encoded.
+void SaveCanvasAsJpeg(CompositionContext& ctx, ScreenCanvas& canvas, const std::string& path);
+void SaveCanvasAsBmp(CompositionContext& ctx, ScreenCanvas& canvas, const std::string& path);
 
 }  // namespace tapisto

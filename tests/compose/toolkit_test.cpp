@@ -115,7 +115,8 @@ TEST(NewScreenCanvas, PaintsAllButTheCoveredPartAndKeepsTheLimitMessage) {
     const Colour fill = ComposeRgb(18, 52, 86 + ++round);
     SCOPED_TRACE(std::to_string(hole.left) + "," + std::to_string(hole.top) + "," +
                  std::to_string(hole.right) + "," + std::to_string(hole.bottom));
-    Raster canvas = NewScreenCanvas(rig.ctx, fill, hole);
+    ScreenCanvas screen = NewScreenCanvas(rig.ctx, fill, hole);
+    const Raster& canvas = screen.Painted();
     ASSERT_EQ(canvas.Width(), 40);
     ASSERT_EQ(canvas.Height(), 30);
     EXPECT_EQ(canvas.FillColour(), fill);
