@@ -21,8 +21,6 @@ void AddPictureWin10(CompositionContext& ctx, const std::string& fileName,
   LoadBlock(ctx, fileName, background, picture);
   try {
     BuildSourceRaster(ctx, background, picture);
-    Raster canvas;
-    canvas.SetFillColour(background);
     std::shared_ptr<const Raster> base = std::make_shared<const Raster>();
     try {
       base = baseIsBmp ? LoadBmp(ctx.pictureCache, oldFileName)
@@ -30,12 +28,14 @@ void AddPictureWin10(CompositionContext& ctx, const std::string& fileName,
     } catch (...) {
       ctx.dialogs.ShowMessage(oldFileName + "\n\n" + DescribeCurrentException());
     }
-    canvas.SetHeight(base->Height());
-    canvas.SetWidth(base->Width());
-    BitBlt(canvas, 0, 0, base->Width(), base->Height(), *base, 0, 0);
+    // The canvas takes the base's size, and the base covers all of it.
+    const int width = base->Width();
+    const int height = base->Height();
+    ScreenCanvas canvas(width, height, background, {0, 0, width, height});
+    CopyOnto(canvas, 0, 0, width, height, *base);
     const int y = ctx.controls.OffsetY();
     const int x = ctx.controls.OffsetX();
-    BitBlt(canvas, x, y, picture.w, picture.h, picture.Source(), 0, 0);
+    CopyOnto(canvas, x, y, picture.w, picture.h, picture.Source());
     state.ComposedFile = CompositionOutputName(ctx, "Add", fileName, ".jpg");
     ctx.controls.DetachOffsetHandlers();
     BusyFileWait(ctx, "AddPictureWin10, Vorgang fehlgeschlagen.\n\n");

@@ -26,15 +26,6 @@ std::string DoubleMirrorSaveFailure(const std::string& composedFile) {
   return "Doppelt Spiegeln:\nSpeichern von " + composedFile + " fehlgeschlagen.\n\n";
 }
 
-// BitBlt of `source` from its point (0, 0) as a step of `canvas`.
-void CopyOnto(ScreenCanvas& canvas, int x, int y, int w, int h, const Raster& source) {
-  canvas.Record(
-      [x, y, w, h, &source](Raster& raster, RowBand band) {
-        BitBlt(raster, x, y, w, h, source, 0, 0, band);
-      },
-      RowsOf(y, h));
-}
-
 // The picture at both edges of the canvas from its source raster and, when mirroring, its
 // mirror raster.
 void ComposeFromRasters(CompositionContext& ctx, bool spiegeln, const std::string& fileName,

@@ -168,6 +168,14 @@ void DrawSource(ScreenCanvas& canvas, int x, int y, const LoadedPicture& picture
       RowsOf(y, picture.h));
 }
 
+void CopyOnto(ScreenCanvas& canvas, int x, int y, int w, int h, const Raster& source) {
+  canvas.Record(
+      [x, y, w, h, &source](Raster& raster, RowBand band) {
+        BitBlt(raster, x, y, w, h, source, 0, 0, band);
+      },
+      RowsOf(y, h));
+}
+
 ScreenCanvas NewScreenCanvas(CompositionContext& ctx, Colour background, Rect covered) {
   return ScreenCanvas(ctx.screen.Width(), ctx.screen.Height(), background, covered);
 }

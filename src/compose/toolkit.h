@@ -99,6 +99,10 @@ void DrawSource(Raster& canvas, int x, int y, const LoadedPicture& picture, bool
 // DrawSource as a step of `canvas`: `picture` must live until the canvas is painted.
 void DrawSource(ScreenCanvas& canvas, int x, int y, const LoadedPicture& picture, bool mirrored);
 
+// BitBlt(canvas, x, y, w, h, source, 0, 0) as a step of `canvas`: `source` must live until the
+// canvas is painted.
+void CopyOnto(ScreenCanvas& canvas, int x, int y, int w, int h, const Raster& source);
+
 // A screen-sized canvas in the background colour. Pixels inside `covered` are left unpainted:
 // the caller's next step overwrites all of them that lie on the canvas with opaque pixels.
 ScreenCanvas NewScreenCanvas(CompositionContext& ctx, Colour background, Rect covered = {});
