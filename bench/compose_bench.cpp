@@ -182,8 +182,8 @@ void Compose(benchmark::State& st) {
   if (!rig.dialogs.messages.empty()) st.SkipWithError(rig.dialogs.messages.front().c_str());
 }
 
-// One offset step in the program: the picture is decoded once and kept while its file is
-// unchanged, so every step composes and saves only.
+// One offset step in the program: the picture (and the start wallpaper of "addieren") is
+// decoded once and kept while its file is unchanged, so every step composes and saves only.
 void OffsetStep(benchmark::State& st) {
   const auto style = static_cast<Style>(st.range(0));
   const auto source = static_cast<Source>(st.range(1));
@@ -196,18 +196,22 @@ void OffsetStep(benchmark::State& st) {
   const std::string picture = source == kPng400x300
                                   ? rig.Picture("logo.png", PngBytes(400, 300))
                                   : rig.Picture("foto.jpg", EncodeJpeg(PhotoLike(2560, 1600), 90));
+  const std::string base =
+      rig.Picture("start.jpg", EncodeJpeg(PhotoLike(rig.screen.width, rig.screen.height), 90));
   int x = 0;
   for (auto _ : st) {
     rig.controls.x = (x += 10) % 500;
     if (style == kMirror) {
       SpiegelnWin10(rig.ctx, picture);
+    } else if (style == kAdd) {
+      AddPictureWin10(rig.ctx, picture, base);
     } else {
       SinglePictureWin10(rig.ctx, picture);
     }
   }
 }
 BENCHMARK(OffsetStep)
-    ->ArgsProduct({{kNormal, kMirror}, {kPng400x300, kJpeg2560x1600}, {1920, 3840}})
+    ->ArgsProduct({{kNormal, kAdd, kMirror}, {kPng400x300, kJpeg2560x1600}, {1920, 3840}})
     ->Unit(benchmark::kMillisecond);
 
 void Args(benchmark::internal::Benchmark* b) {
