@@ -17,6 +17,7 @@ namespace tapisto {
 
 class Raster;
 class PictureCache;
+class PlainStripCache;
 
 // Told of every canvas a composition has just saved, before encoding shaped it: lets a caller
 // see the composed pixels exactly (the JPEG file holds them only approximately).
@@ -39,6 +40,9 @@ struct CompositionContext {
   // Keeps decoded pictures between compositions while their files are unchanged; none: every
   // composition decodes afresh.
   PictureCache* pictureCache = nullptr;
+  // Keeps the bytes of plain JPEG strips between saves; none: every save compresses its plain
+  // strips afresh (a strip repeated within one picture is still compressed once).
+  PlainStripCache* plainStrips = nullptr;
 };
 
 }  // namespace tapisto

@@ -309,7 +309,8 @@ void SaveCanvasAsBmp(CompositionContext& ctx, const Raster& canvas, const std::s
 }
 
 void SaveCanvasAsJpeg(CompositionContext& ctx, ScreenCanvas& canvas, const std::string& path) {
-  WriteCanvasFile(ctx, EncodeJpeg(canvas.Unfinished(), kJpegQuality, canvas), path);
+  WriteCanvasFile(ctx, EncodeJpeg(canvas.Unfinished(), kJpegQuality, canvas, ctx.plainStrips),
+                  path);
   // Plain strips whose bytes the encoder had at hand were left unpainted; only an observer
   // looks at the canvas after this.
   if (ctx.canvasObserver != nullptr) ctx.canvasObserver->CanvasSaved(canvas.Painted(), path);

@@ -274,7 +274,8 @@ struct Strip {
   std::size_t Size() const noexcept { return kept ? kept->size() : size; }
 
   const Raster* raster = nullptr;
-  BandPainter* painter = nullptr;  // null: the raster is painted already
+  BandPainter* painter = nullptr;          // null: the raster is painted already
+  PlainStripCache* plainStrips = nullptr;  // where plain strips' bytes are kept, with a painter
   int firstRow = 0;
   int rowCount = 0;
   int paintedRows = 0;  // rows of the strip painted so far: each is painted once only
@@ -353,7 +354,7 @@ void EncodeStrip(Strip& strip) noexcept {
     CompressStrip(strip);
     return;
   }
-  PlainStripCache& cache = PlainStripCache::Shared();
+  PlainStripCache& cache = *strip.plainStrips;
   const PlainStripKey key{strip.raster->Width(), strip.rowCount, *plain & 0x00FFFFFFu,
                           strip.quality, strip.restartInterval};
   strip.kept = cache.Find(key);
@@ -447,18 +448,22 @@ Raster DecodeJpeg(std::span<const std::uint8_t> bytes, const ImageLimits& limits
 
 namespace {
 // EncodeJpeg, the raster painted by `painter` where one is given.
-std::vector<std::uint8_t> Encode(const Raster& raster, int quality, BandPainter* painter) {
+std::vector<std::uint8_t> Encode(const Raster& raster, int quality, BandPainter* painter,
+                                 PlainStripCache* plainStrips) {
   if (raster.Empty()) return {};
   // Out-of-range qualities are clamped, as libjpeg itself would: the value comes from a
   // setting, and the nearest valid quality is what such a setting means.
   quality = quality < 1 ? 1 : (quality > 100 ? 100 : quality);
 
+  PlainStripCache forThisPicture;
+  if (plainStrips == nullptr) plainStrips = &forThisPicture;
   const StripPlan plan = PlanStrips(raster.Width(), raster.Height());
   std::vector<Strip> strips(static_cast<std::size_t>(plan.strips));
   for (std::size_t i = 0; i < strips.size(); ++i) {
     Strip& s = strips[i];
     s.raster = &raster;
     s.painter = painter;
+    s.plainStrips = plainStrips;
     s.firstRow = static_cast<int>(i) * plan.rows;
     s.rowCount = std::min(plan.rows, raster.Height() - s.firstRow);
     s.quality = quality;
@@ -504,11 +509,12 @@ std::vector<std::uint8_t> Encode(const Raster& raster, int quality, BandPainter*
 }  // namespace
 
 std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality) {
-  return Encode(raster, quality, nullptr);
+  return Encode(raster, quality, nullptr, nullptr);
 }
 
-std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality, BandPainter& painter) {
-  return Encode(raster, quality, &painter);
+std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality, BandPainter& painter,
+                                     PlainStripCache* plainStrips) {
+  return Encode(raster, quality, &painter, plainStrips);
 }
 
 Raster ReadJpegFile(const std::string& path, const ImageLimits& limits) {

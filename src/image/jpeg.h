@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image/limits.h"
+#include "image/plain_strips.h"
 #include "image/raster.h"
 
 namespace tapisto {
@@ -41,11 +42,13 @@ class BandPainter {
 // EncodeJpeg of a raster that `painter` paints while it is encoded: each band of rows is
 // painted just before it is compressed, on the thread that compresses it, so painting runs on
 // all cores and the encoder reads pixels that are still in the cache. A strip that the painter
-// knows to be all of one colour is compressed once and its bytes used again whenever the same
-// strip comes back (a canvas is mostly background, and each offset step writes the same plain
-// strips); such a strip is not painted when its bytes are at hand. The bytes are those
-// EncodeJpeg gives for the painted raster.
-std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality, BandPainter& painter);
+// knows to be all of one colour is compressed once and its bytes kept in `plainStrips` (or,
+// without one, for this picture only) and used again whenever the same strip comes back: a
+// canvas is mostly background, and each offset step writes the same plain strips. Such a strip
+// is not painted when its bytes are at hand. The bytes are those EncodeJpeg gives for the
+// painted raster.
+std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality, BandPainter& painter,
+                                     PlainStripCache* plainStrips);
 
 // The file at `path` (up to limits.maxInputBytes), decoded as DecodeJpeg does.
 Raster ReadJpegFile(const std::string& path, const ImageLimits& limits = {});

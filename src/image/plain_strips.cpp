@@ -22,9 +22,4 @@ void PlainStripCache::Keep(const PlainStripKey& key, Bytes bytes) {
   entries_.insert(entries_.begin(), Entry{key, std::move(bytes)});
 }
 
-PlainStripCache& PlainStripCache::Shared() {
-  static PlainStripCache cache;
-  return cache;
-}
-
 }  // namespace tapisto

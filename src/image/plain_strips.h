@@ -1,7 +1,8 @@
 // The JPEG encoder's memory of strips all of one colour. A composition's canvas is mostly the
 // background colour, and each offset step writes the same plain strips again: their bytes
 // depend only on the strip's size, its colour and the encoder's settings, so each is
-// compressed once and its bytes are used again.
+// compressed once and its bytes are used again. Whoever makes the pictures owns one and hands
+// it to the encoder.
 #pragma once
 
 #include <cstdint>
@@ -32,9 +33,6 @@ class PlainStripCache {
   Bytes Find(const PlainStripKey& key);
   // Keeps `bytes` for `key`, dropping the least recently used entry when full.
   void Keep(const PlainStripKey& key, Bytes bytes);
-
-  // The one cache the encoder uses.
-  static PlainStripCache& Shared();
 
  private:
   // A screen has at most two plain strip heights (the full one and the last), and a user

@@ -38,8 +38,8 @@ std::string NativeSeparator() {
 TForm1::TForm1(const WindowPorts& ports, LogLines& log)
     : ports_(ports),
       log_(log),
-      compose_{state_,        ports.screen, ports.pump,         ports.clock, ports.files,
-               ports.dialogs, *this,        kNativePathFlavour, nullptr,     &pictures_},
+      compose_{state_, ports.screen,       ports.pump, ports.clock, ports.files,  ports.dialogs,
+               *this,  kNativePathFlavour, nullptr,    &pictures_,  &plainStrips_},
       desktop_{compose_, ports.settings, ports.refresh, ports.shell, log, *this},
       focused_("Edit1") {
   BuildControls();

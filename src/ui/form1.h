@@ -16,6 +16,7 @@
 #include "compose/picture_cache.h"
 #include "desktop/desktop_context.h"
 #include "desktop/desktop_controls.h"
+#include "image/plain_strips.h"
 #include "state/log_lines.h"
 #include "state/wallpaper_state.h"
 #include "ui/controls.h"
@@ -132,7 +133,8 @@ class TForm1 final : public DesktopControls {
   WindowPorts ports_;
   LogLines& log_;
   WallpaperState state_;
-  PictureCache pictures_;  // decoded pictures reused while their files are unchanged
+  PictureCache pictures_;        // decoded pictures reused while their files are unchanged
+  PlainStripCache plainStrips_;  // plain JPEG strips compressed once for every offset step
   CompositionContext compose_;
   DesktopContext desktop_;
   std::string focused_;

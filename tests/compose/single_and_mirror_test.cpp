@@ -63,6 +63,33 @@ TEST(SingleAndMirror, PlaceEveryKindOfPictureAtEveryOffset) {
   }
 }
 
+TEST(SingleAndMirror, KeptPlainStripsGiveTheFileOfAFreshSave) {
+  // A screen tall enough to be written in strips; the picture moves down through them, so each
+  // save finds other strips plain, some kept from the save before.
+  for (const Style& style : kStyles) {
+    SCOPED_TRACE(style.name);
+    PlainStripCache kept;
+    ComposeRig rig;
+    rig.screen.width = 320;
+    rig.screen.height = 600;
+    rig.ctx.plainStrips = &kept;
+    const KindPicture picture = MakeKindPicture(rig, Kind::Png, 12, 8);
+    for (int y : {0, 250, 590, 250, -20}) {
+      SCOPED_TRACE("y " + std::to_string(y));
+      rig.controls.x = 7;
+      rig.controls.y = y;
+      style.run(rig.ctx, picture.path);
+      EXPECT_EQ(FirstDifference(rig.LastCanvas(),
+                                ExpectedCanvas(320, 600, ComposeRig::kBackground,
+                                               {{&picture.expected, 7, y, style.mirrored}})),
+                "");
+      // The file of the canvas encoded in one piece, as if no strip were plain.
+      EXPECT_TRUE(ReadWholeFile(rig.state.ComposedFile, 1 << 24) ==
+                  EncodeJpeg(rig.LastCanvas(), 100));
+    }
+  }
+}
+
 TEST(SingleAndMirror, PicturesLargerThanTheScreenAreCutNotScaled) {
   for (const Style& style : kStyles) {
     for (Kind kind : kAllKinds) {

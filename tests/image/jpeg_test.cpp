@@ -661,7 +661,7 @@ TEST(JpegEncode, APainterPaintsEveryRowOnceJustBeforeItIsEncoded) {
     const Raster picture = Busy(w, h);
     Raster canvas(w, h, ComposeRgb(0, 0, 0));
     CopyingPainter painter(picture, canvas, INT_MAX, 0);
-    const Bytes ours = EncodeJpeg(canvas, 100, painter);
+    const Bytes ours = EncodeJpeg(canvas, 100, painter, nullptr);
     EXPECT_TRUE(canvas == picture);
     EXPECT_TRUE(ours == EncodeJpeg(picture, 100));
     EXPECT_EQ(painter.RowsNotPainted(1, 0, h), 0);
@@ -681,7 +681,7 @@ TEST(JpegEncode, PlainStripsAreCompressedOnceAndTheirBytesUsedAgain) {
       for (int x = 0; x < w; ++x) picture.SetPixel(x, y, colour);
     return picture;
   };
-  // Colours no other test uses, so that the first round finds nothing kept.
+  PlainStripCache kept;
   for (const Colour colour : {ComposeRgb(13, 171, 77), ComposeRgb(201, 9, 99)}) {
     SCOPED_TRACE(colour);
     const Raster picture = pictureIn(colour);
@@ -690,7 +690,7 @@ TEST(JpegEncode, PlainStripsAreCompressedOnceAndTheirBytesUsedAgain) {
       SCOPED_TRACE("round " + std::to_string(round));
       Raster canvas(w, h, ComposeRgb(0, 0, 0));
       CopyingPainter painter(picture, canvas, plainFrom, colour);
-      EXPECT_TRUE(EncodeJpeg(canvas, 100, painter) == expected);
+      EXPECT_TRUE(EncodeJpeg(canvas, 100, painter, &kept) == expected);
       EXPECT_EQ(painter.RowsNotPainted(1, 0, firstPlainStrip), 0);
       // The first round compresses the plain strips (a strip may find the bytes of an
       // earlier one of its size already kept); later rounds take their bytes and leave them
