@@ -276,6 +276,7 @@ struct Strip {
   const Raster* raster = nullptr;
   BandPainter* painter = nullptr;          // null: the raster is painted already
   PlainStripCache* plainStrips = nullptr;  // where plain strips' bytes are kept, with a painter
+  std::optional<Colour> plain;             // the one colour of all the strip, as the painter knows
   int firstRow = 0;
   int rowCount = 0;
   int paintedRows = 0;  // rows of the strip painted so far: each is painted once only
@@ -347,9 +348,7 @@ void CompressStrip(Strip& strip) noexcept {
 // Compresses one strip, or takes the bytes kept for a plain one; safe to run on any thread,
 // and never throws.
 void EncodeStrip(Strip& strip) noexcept {
-  const RowBand band{strip.firstRow, strip.firstRow + strip.rowCount};
-  const std::optional<Colour> plain =
-      strip.painter != nullptr ? strip.painter->PlainColour(band) : std::nullopt;
+  const std::optional<Colour> plain = strip.plain;
   if (!plain) {
     CompressStrip(strip);
     return;
@@ -373,10 +372,34 @@ void EncodeStrip(Strip& strip) noexcept {
 }
 
 // Runs every strip, on up to one thread per core; the calling thread takes part.
+// The order strips are taken in: first one plain strip of each kind (colour and height), then
+// the strips that are not plain, then the other plain ones, which by then mostly find the
+// bytes of their kind kept.
+std::vector<std::size_t> WorkOrder(const std::vector<Strip>& strips) {
+  std::vector<std::size_t> first;
+  std::vector<std::size_t> busy;
+  std::vector<std::size_t> repeated;
+  for (std::size_t i = 0; i < strips.size(); ++i) {
+    const Strip& s = strips[i];
+    if (!s.plain) {
+      busy.push_back(i);
+      continue;
+    }
+    const bool seen = std::any_of(first.begin(), first.end(), [&](std::size_t j) {
+      return strips[j].plain == s.plain && strips[j].rowCount == s.rowCount;
+    });
+    (seen ? repeated : first).push_back(i);
+  }
+  first.insert(first.end(), busy.begin(), busy.end());
+  first.insert(first.end(), repeated.begin(), repeated.end());
+  return first;
+}
+
 void EncodeStrips(std::vector<Strip>& strips) {
+  const std::vector<std::size_t> order = WorkOrder(strips);
   std::atomic<std::size_t> next{0};
   const auto work = [&]() noexcept {
-    for (std::size_t i; (i = next.fetch_add(1)) < strips.size();) EncodeStrip(strips[i]);
+    for (std::size_t i; (i = next.fetch_add(1)) < order.size();) EncodeStrip(strips[order[i]]);
   };
   const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
   std::vector<std::thread> helpers;
@@ -468,6 +491,7 @@ std::vector<std::uint8_t> Encode(const Raster& raster, int quality, BandPainter*
     s.rowCount = std::min(plan.rows, raster.Height() - s.firstRow);
     s.quality = quality;
     s.restartInterval = plan.restartInterval;
+    if (painter != nullptr) s.plain = painter->PlainColour({s.firstRow, s.firstRow + s.rowCount});
   }
   if (strips.size() == 1) {
     EncodeStrip(strips[0]);
