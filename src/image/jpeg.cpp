@@ -260,18 +260,51 @@ StripPlan PlanStrips(int width, int height) {
   return plan;
 }
 
+// Where libjpeg writes one strip: a malloc'ed block sized for the strip's likely bytes from
+// the start and grown with realloc, which moves nothing where the system remaps big blocks.
+// (jpeg_mem_dest starts at 4 KiB and copies everything written so far at each doubling.)
+struct StripDestination {
+  jpeg_destination_mgr pub;  // first, so libjpeg's pointer to it is a pointer to the whole
+  unsigned char* buffer = nullptr;
+  std::size_t capacity = 0;
+  std::size_t size = 0;  // the bytes written, once libjpeg is done
+};
+
+void InitDestination(j_compress_ptr cinfo) {
+  auto& d = *reinterpret_cast<StripDestination*>(cinfo->dest);
+  d.buffer = static_cast<unsigned char*>(std::malloc(d.capacity));
+  if (d.buffer == nullptr) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 10);
+  d.pub.next_output_byte = d.buffer;
+  d.pub.free_in_buffer = d.capacity;
+}
+
+boolean GrowDestination(j_compress_ptr cinfo) {
+  auto& d = *reinterpret_cast<StripDestination*>(cinfo->dest);
+  // Called with the block full. On failure the old block stays valid and is freed as usual.
+  void* grown = std::realloc(d.buffer, d.capacity * 2);
+  if (grown == nullptr) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 11);
+  d.buffer = static_cast<unsigned char*>(grown);
+  d.pub.next_output_byte = d.buffer + d.capacity;
+  d.pub.free_in_buffer = d.capacity;
+  d.capacity *= 2;
+  return TRUE;
+}
+
+void TermDestination(j_compress_ptr cinfo) {
+  auto& d = *reinterpret_cast<StripDestination*>(cinfo->dest);
+  d.size = d.capacity - d.pub.free_in_buffer;
+}
+
 // One strip: rows [firstRow, firstRow + rowCount) of the raster compressed as a whole picture.
 struct Strip {
   Strip() = default;
   Strip(const Strip&) = delete;
   Strip& operator=(const Strip&) = delete;
-  ~Strip() {
-    if (ok) std::free(buffer);
-  }
+  ~Strip() { std::free(out.buffer); }
 
   // The strip's bytes: a whole picture of its rows, markers and all.
-  const unsigned char* Data() const noexcept { return kept ? kept->data() : buffer; }
-  std::size_t Size() const noexcept { return kept ? kept->size() : size; }
+  const unsigned char* Data() const noexcept { return kept ? kept->data() : out.buffer; }
+  std::size_t Size() const noexcept { return kept ? kept->size() : out.size; }
 
   const Raster* raster = nullptr;
   BandPainter* painter = nullptr;          // null: the raster is painted already
@@ -283,10 +316,7 @@ struct Strip {
   int quality = 100;
   unsigned restartInterval = 0;
   jpeg_compress_struct* cinfo = nullptr;
-  // libjpeg's output buffer (malloc'ed). Freed only after success: once libjpeg has grown it,
-  // a failure leaves the pointer held here stale, and freeing it would be wrong.
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
+  StripDestination out;
   PlainStripCache::Bytes kept;  // the bytes of a plain strip compressed before, if any
   bool ok = false;
   char failure[JMSG_LENGTH_MAX] = {};
@@ -314,7 +344,14 @@ void CompressStep(void* p) noexcept {
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, s.quality, TRUE);
   cinfo.restart_interval = s.restartInterval;
-  jpeg_mem_dest(&cinfo, &s.buffer, &s.size);
+  // A byte per pixel holds a strip of any likely picture at quality 100 (photos take about
+  // half); blocks this big are mapped afresh, and pages never written cost nothing.
+  s.out.capacity = std::max<std::size_t>(
+      16384, static_cast<std::size_t>(s.raster->Width()) * static_cast<std::size_t>(s.rowCount));
+  s.out.pub.init_destination = InitDestination;
+  s.out.pub.empty_output_buffer = GrowDestination;
+  s.out.pub.term_destination = TermDestination;
+  cinfo.dest = &s.out.pub;
   jpeg_start_compress(&cinfo, TRUE);
   JSAMPROW rows[kRowBatch];
   while (cinfo.next_scanline < cinfo.image_height) {
@@ -364,8 +401,8 @@ void EncodeStrip(Strip& strip) noexcept {
   CompressStrip(strip);
   if (!strip.ok) return;
   try {
-    cache.Keep(key, std::make_shared<const std::vector<std::uint8_t>>(strip.buffer,
-                                                                      strip.buffer + strip.size));
+    cache.Keep(key, std::make_shared<const std::vector<std::uint8_t>>(
+                        strip.out.buffer, strip.out.buffer + strip.out.size));
   } catch (const std::bad_alloc&) {
     // Not kept: the strip is simply compressed again next time.
   }
