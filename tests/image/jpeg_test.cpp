@@ -606,6 +606,21 @@ TEST(JpegEncode, BigPicturesAreWrittenInStripsThatJoinIntoTheOnePassStream) {
   }
 }
 
+TEST(JpegEncode, NoiseThatTakesMoreThanAByteAPixelComesOutWhole) {
+  // The encoder's buffer starts at a byte per pixel; noise at quality 100 needs more, so the
+  // buffer grows while libjpeg writes, in one piece and in strips.
+  std::mt19937 random(7);
+  for (auto [w, h] : {std::pair{300, 200}, std::pair{640, 600}}) {
+    SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+    Raster noise(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) noise.SetPixel(x, y, static_cast<Colour>(random()));
+    const Bytes ours = EncodeJpeg(noise, 100);
+    ASSERT_GT(ours.size(), static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    EXPECT_TRUE(ours == LibjpegOnePass(noise, RestartInterval(ours)));
+  }
+}
+
 TEST(JpegEncode, TheSameRasterAlwaysGivesTheSameBytes) {
   // Strips finish in whatever order the threads run them; the file must not show it.
   const Raster picture = Busy(640, 2000);
