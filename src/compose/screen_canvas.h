@@ -1,4 +1,5 @@
-// ScreenCanvas: the screen-sized canvas of a composition, painted when it is saved.
+// ScreenCanvas: the canvas of a composition (the screen's size, or the start wallpaper's for
+// "addieren"), painted when it is saved.
 //
 // A composition records its fill and its copies on the canvas; nothing is painted then.
 // Saving the canvas as a JPEG paints each band of rows on the thread that compresses it, just

@@ -408,7 +408,6 @@ void EncodeStrip(Strip& strip) noexcept {
   }
 }
 
-// Runs every strip, on up to one thread per core; the calling thread takes part.
 // The order strips are taken in: first one plain strip of each kind (colour and height), then
 // the strips that are not plain, then the other plain ones, which by then mostly find the
 // bytes of their kind kept.
@@ -432,6 +431,7 @@ std::vector<std::size_t> WorkOrder(const std::vector<Strip>& strips) {
   return first;
 }
 
+// Runs every strip, on up to one thread per core; the calling thread takes part.
 void EncodeStrips(std::vector<Strip>& strips) {
   const std::vector<std::size_t> order = WorkOrder(strips);
   std::atomic<std::size_t> next{0};
