@@ -27,7 +27,7 @@ RowBand RowsOf(int y, int height) {
 ScreenCanvas::ScreenCanvas(int width, int height, Colour background, Rect covered) {
   raster_.SetFillColour(background);
   // Made unpainted; the background is the first step.
-  raster_.SetSizeUnpainted(width, height, {0, 0, width, height});
+  raster_.SetSizeUnpainted(width, height);
   painted_.assign(static_cast<std::size_t>(raster_.Height()), 0);
   Rect hole{std::clamp(covered.left, 0, raster_.Width()), std::clamp(covered.top, 0, Height()),
             std::clamp(covered.right, 0, raster_.Width()), std::clamp(covered.bottom, 0, Height())};

@@ -40,7 +40,6 @@ class ScreenCanvas final : public BandPainter {
   ScreenCanvas(const ScreenCanvas&) = delete;
   ScreenCanvas& operator=(const ScreenCanvas&) = delete;
 
-  int Width() const noexcept { return raster_.Width(); }
   int Height() const noexcept { return raster_.Height(); }
 
   // Records `step`, which changes no row outside `rows`. What it reads must stay unchanged

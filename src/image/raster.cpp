@@ -29,28 +29,15 @@ void Raster::SetSize(int width, int height) {
   Resize(width, height);
 }
 
-void Raster::SetSizeUnpainted(int width, int height, Rect unpainted) {
+void Raster::SetSizeUnpainted(int width, int height) {
   SetSize(0, 0);
   width = std::max(width, 0);
   height = std::max(height, 0);
-  const int left = std::clamp(unpainted.left, 0, width);
-  const int right = std::clamp(unpainted.right, 0, width);
-  const int top = std::clamp(unpainted.top, 0, height);
-  const int bottom = std::clamp(unpainted.bottom, 0, height);
-  if (left >= right || top >= bottom) {
-    SetSize(width, height);
-    return;
-  }
   CheckSize(width, height);
-  // Made without a value, the pixels stay unwritten (PixelAllocator); all but the hole is
-  // painted here.
+  // Made without a value, the pixels stay unwritten (PixelAllocator).
   pixels_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   width_ = width;
   height_ = height;
-  FillRect({0, 0, width, top});
-  FillRect({0, top, left, bottom});
-  FillRect({right, top, width, bottom});
-  FillRect({0, bottom, width, height});
 }
 
 void Raster::CheckSize(int width, int height) {

@@ -51,10 +51,9 @@ class Raster {
   void SetHeight(int height);
   void SetSize(int width, int height);
 
-  // SetSize of a 0 x 0 raster, except that the pixels inside `unpainted` (clipped to the
-  // raster) are left as the memory holds them, unpainted: for a caller that overwrites every
-  // one of them before anything reads them.
-  void SetSizeUnpainted(int width, int height, Rect unpainted);
+  // SetSize of a 0 x 0 raster, except that no pixel is painted: they hold what the memory
+  // held, for a caller that writes every one of them before anything reads them.
+  void SetSizeUnpainted(int width, int height);
 
   Colour FillColour() const noexcept { return fill_; }
   void SetFillColour(Colour colour) noexcept { fill_ = colour & 0x00FFFFFFu; }
