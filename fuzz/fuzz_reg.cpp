@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "desktop/posix/reg_hive.h"
+#include "desktop/posix/hive/reg_hive.h"
 #include "fuzz_target.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -6,7 +6,7 @@
 #ifdef _WIN32
 #include "desktop/win32/win32_files.h"
 #else
-#include "desktop/posix/posix_files.h"
+#include "desktop/posix/os/posix_files.h"
 #endif
 
 namespace tapisto {

@@ -3,11 +3,11 @@
 // and the POSIX backends give them the settings, the files, the shell and the desktop refresh.
 #include <QApplication>
 
-#include "desktop/posix/posix_files.h"
-#include "desktop/posix/posix_refresh.h"
-#include "desktop/posix/posix_settings_store.h"
-#include "desktop/posix/posix_shell.h"
-#include "desktop/posix/running_desktop.h"
+#include "desktop/posix/handover/posix_refresh.h"
+#include "desktop/posix/handover/running_desktop.h"
+#include "desktop/posix/hive/posix_settings_store.h"
+#include "desktop/posix/os/posix_files.h"
+#include "desktop/posix/os/posix_shell.h"
 #include "ui/program.h"
 #include "ui/qt/log_window.h"
 #include "ui/qt/main_window.h"

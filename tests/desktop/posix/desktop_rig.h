@@ -9,10 +9,10 @@
 #include <string>
 
 #include "desktop/desktop_context.h"
-#include "desktop/posix/posix_files.h"
-#include "desktop/posix/posix_refresh.h"
-#include "desktop/posix/posix_settings_store.h"
-#include "desktop/posix/posix_shell.h"
+#include "desktop/posix/handover/posix_refresh.h"
+#include "desktop/posix/hive/posix_settings_store.h"
+#include "desktop/posix/os/posix_files.h"
+#include "desktop/posix/os/posix_shell.h"
 #include "support/desktop_fakes.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"

@@ -13,7 +13,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "desktop/posix/x11_display.h"
+#include "desktop/posix/handover/x11_display.h"
 
 namespace tapisto::test {
 

@@ -1,6 +1,6 @@
 // Decoding the hive's wallpaper values into what the desktop shows, and translating them to
 // and from the GNOME background settings.
-#include "desktop/posix/desktop_style.h"
+#include "desktop/posix/handover/desktop_style.h"
 
 #include <gtest/gtest.h>
 

@@ -7,10 +7,10 @@
 
 #include <filesystem>
 
-#include "desktop/posix/gnome_background.h"
-#include "desktop/posix/posix_refresh.h"
-#include "desktop/posix/posix_settings_store.h"
-#include "desktop/posix/running_desktop.h"
+#include "desktop/posix/handover/gnome_background.h"
+#include "desktop/posix/handover/posix_refresh.h"
+#include "desktop/posix/handover/running_desktop.h"
+#include "desktop/posix/hive/posix_settings_store.h"
 #include "desktop_rig.h"
 #include "desktop_session.h"
 

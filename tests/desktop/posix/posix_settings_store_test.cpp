@@ -1,4 +1,4 @@
-#include "desktop/posix/posix_settings_store.h"
+#include "desktop/posix/hive/posix_settings_store.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -9,17 +9,16 @@
 #include <filesystem>
 
 #include "base/error.h"
-#include "desktop/posix/atomic_file.h"
+#include "desktop/posix/os/atomic_file.h"
 #include "desktop_rig.h"
-#include "support/file_size_limit.h"
 #include "support/file_size_limit.h"
 
 namespace tapisto {
 namespace {
 
 namespace fs = std::filesystem;
-using test::FileSizeLimit;
 using test::DesktopRig;
+using test::FileSizeLimit;
 using test::ReadText;
 using test::ScopedEnv;
 using test::TempDir;

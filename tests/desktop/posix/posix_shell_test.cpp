@@ -1,4 +1,4 @@
-#include "desktop/posix/posix_shell.h"
+#include "desktop/posix/os/posix_shell.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <thread>
 
-#include "desktop/posix/posix_refresh.h"
-#include "desktop/posix/posix_settings_store.h"
-#include "desktop/posix/xdg_folders.h"
+#include "desktop/posix/handover/posix_refresh.h"
+#include "desktop/posix/hive/posix_settings_store.h"
+#include "desktop/posix/os/xdg_folders.h"
 #include "desktop_rig.h"
 
 namespace tapisto {

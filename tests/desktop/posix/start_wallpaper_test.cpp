@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "desktop/posix/reg_hive.h"
+#include "desktop/posix/hive/reg_hive.h"
 #include "desktop_rig.h"
 
 namespace tapisto {

@@ -1,6 +1,6 @@
 // The desktop background drawn by style: placement on each monitor, the background colour
 // around the picture, and the resampling of the picture's pixels.
-#include "desktop/posix/wallpaper_layout.h"
+#include "desktop/posix/handover/wallpaper_layout.h"
 
 #include <gtest/gtest.h>
 

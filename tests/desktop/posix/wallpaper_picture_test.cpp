@@ -1,6 +1,6 @@
 // Reading the wallpaper picture as the desktop shows it: by its extension, transparency over
 // the background colour, and nothing at all for a file the desktop cannot show.
-#include "desktop/posix/wallpaper_picture.h"
+#include "desktop/posix/handover/wallpaper_picture.h"
 
 #include <gtest/gtest.h>
 

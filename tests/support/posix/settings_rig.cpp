@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "desktop/posix/posix_settings_store.h"
+#include "desktop/posix/hive/posix_settings_store.h"
 
 namespace tapisto::test {
 

@@ -1,4 +1,4 @@
-#include "desktop/posix/wallpaper_picture.h"
+#include "desktop/posix/handover/wallpaper_picture.h"
 
 #include "base/error.h"
 #include "base/path.h"

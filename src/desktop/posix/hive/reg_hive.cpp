@@ -1,4 +1,4 @@
-#include "desktop/posix/reg_hive.h"
+#include "desktop/posix/hive/reg_hive.h"
 
 #include <algorithm>
 

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "desktop/ports/settings_store.h"
-#include "desktop/posix/reg_hive.h"
+#include "desktop/posix/hive/reg_hive.h"
 
 namespace tapisto {
 

@@ -1,4 +1,4 @@
-#include "desktop/posix/x11_display.h"
+#include "desktop/posix/handover/x11_display.h"
 
 #include <X11/extensions/Xrandr.h>
 

@@ -1,4 +1,4 @@
-#include "desktop/posix/posix_files.h"
+#include "desktop/posix/os/posix_files.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,4 +1,4 @@
-#include "desktop/posix/xdg_folders.h"
+#include "desktop/posix/os/xdg_folders.h"
 
 #include <pwd.h>
 #include <unistd.h>

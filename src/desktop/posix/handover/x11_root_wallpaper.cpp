@@ -1,4 +1,4 @@
-#include "desktop/posix/x11_root_wallpaper.h"
+#include "desktop/posix/handover/x11_root_wallpaper.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "desktop/posix/wallpaper_layout.h"
-#include "desktop/posix/wallpaper_picture.h"
-#include "desktop/posix/x11_display.h"
+#include "desktop/posix/handover/wallpaper_layout.h"
+#include "desktop/posix/handover/wallpaper_picture.h"
+#include "desktop/posix/handover/x11_display.h"
 
 namespace tapisto {
 

@@ -2,8 +2,8 @@
 // background settings, both, or neither.
 #pragma once
 
-#include "desktop/posix/desktop_handover.h"
-#include "desktop/posix/reg_hive.h"
+#include "desktop/posix/handover/desktop_handover.h"
+#include "desktop/posix/hive/reg_hive.h"
 
 namespace tapisto {
 

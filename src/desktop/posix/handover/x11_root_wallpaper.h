@@ -3,7 +3,7 @@
 // root window.
 #pragma once
 
-#include "desktop/posix/desktop_style.h"
+#include "desktop/posix/handover/desktop_style.h"
 
 namespace tapisto {
 

@@ -1,4 +1,4 @@
-#include "desktop/posix/posix_shell.h"
+#include "desktop/posix/os/posix_shell.h"
 
 #include <signal.h>
 #include <spawn.h>
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "desktop/posix/xdg_folders.h"
+#include "desktop/posix/os/xdg_folders.h"
 
 extern char** environ;
 

@@ -1,4 +1,4 @@
-#include "desktop/posix/wallpaper_layout.h"
+#include "desktop/posix/handover/wallpaper_layout.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "desktop/posix/gnome_background.h"
+#include "desktop/posix/handover/gnome_background.h"
 
 #include <gio/gio.h>
 

@@ -1,9 +1,9 @@
-#include "desktop/posix/running_desktop.h"
+#include "desktop/posix/handover/running_desktop.h"
 
 #include <exception>
 
-#include "desktop/posix/gnome_background.h"
-#include "desktop/posix/x11_root_wallpaper.h"
+#include "desktop/posix/handover/gnome_background.h"
+#include "desktop/posix/handover/x11_root_wallpaper.h"
 
 namespace tapisto {
 

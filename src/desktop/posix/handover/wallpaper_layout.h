@@ -5,7 +5,7 @@
 
 #include <span>
 
-#include "desktop/posix/desktop_style.h"
+#include "desktop/posix/handover/desktop_style.h"
 #include "image/raster.h"
 
 namespace tapisto {

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "desktop/posix/desktop_style.h"
+#include "desktop/posix/handover/desktop_style.h"
 
 namespace tapisto {
 

@@ -1,8 +1,8 @@
-#include "desktop/posix/x11_screen.h"
+#include "desktop/posix/handover/x11_screen.h"
 
 #include <X11/extensions/Xrandr.h>
 
-#include "desktop/posix/x11_display.h"
+#include "desktop/posix/handover/x11_display.h"
 
 namespace tapisto {
 

@@ -1,4 +1,4 @@
-#include "desktop/posix/posix_refresh.h"
+#include "desktop/posix/handover/posix_refresh.h"
 
 namespace tapisto {
 

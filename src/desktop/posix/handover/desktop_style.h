@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "desktop/posix/desktop_handover.h"
+#include "desktop/posix/handover/desktop_handover.h"
 #include "image/colour.h"
 
 namespace tapisto {

@@ -1,4 +1,4 @@
-#include "desktop/posix/posix_settings_store.h"
+#include "desktop/posix/hive/posix_settings_store.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "desktop/posix/atomic_file.h"
-#include "desktop/posix/xdg_folders.h"
+#include "desktop/posix/os/atomic_file.h"
+#include "desktop/posix/os/xdg_folders.h"
 
 namespace tapisto {
 

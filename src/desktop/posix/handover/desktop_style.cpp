@@ -1,4 +1,4 @@
-#include "desktop/posix/desktop_style.h"
+#include "desktop/posix/handover/desktop_style.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "desktop/posix/atomic_file.h"
+#include "desktop/posix/os/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

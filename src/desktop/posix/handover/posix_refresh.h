@@ -7,7 +7,7 @@
 
 #include "desktop/ports/settings_store.h"
 #include "desktop/ports/wallpaper_refresh.h"
-#include "desktop/posix/desktop_handover.h"
+#include "desktop/posix/handover/desktop_handover.h"
 
 namespace tapisto {
 
