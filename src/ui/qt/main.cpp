@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
   tapisto::PosixFiles files;
   tapisto::QtDialogs dialogs(application);
   // A first start seeds the settings file from what the running desktop shows, and every
-  // refresh hands the settings written to the running desktop (X11 root window, GNOME).
+  // refresh hands the settings written to the running desktop.
   tapisto::PosixSettingsStore settings(tapisto::PosixSettingsStore::DefaultHivePath(),
                                        tapisto::SeedFromRunningDesktop);
   tapisto::RunningDesktop desktop;
@@ -34,6 +34,9 @@ int main(int argc, char** argv) {
   const tapisto::WindowPorts ports{screen,   pump,    clock, files,      dialogs,
                                    settings, refresh, shell, application};
   tapisto::Program program(ports);
+  // A desktop that cannot be reached is said in the log and blocks nothing.
+  refresh.SetReport(
+      [&program](const std::string& line) { tapisto::AppendLogLine(program.Log(), line); });
   int result = 0;
   try {
     program.Start();

@@ -159,7 +159,7 @@ TEST(GnomeBackgroundValues, SessionsThatShowTheGnomeBackground) {
            Row{"ubuntu:GNOME", false, true},
            Row{"Budgie:GNOME", false, true},
            Row{"Unity", false, true},
-           Row{"X-Cinnamon", false, true},
+           Row{"X-Cinnamon", false, false},
            Row{"Pantheon", false, true},
            Row{"gnome", false, true},
            Row{"GNOME-Flashback:GNOME", false, true},

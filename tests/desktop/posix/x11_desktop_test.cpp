@@ -437,16 +437,21 @@ TEST(X11Absent, WithoutADisplayNothingIsDrawnAndTheScreenFallsBack) {
   }
 }
 
-TEST(X11Absent, ARefreshWithNoDesktopAtAllKeepsTheSettingsAndSaysNothing) {
+TEST(X11Absent, ARefreshWithNoDesktopAtAllKeepsTheSettingsAndReportsIt) {
   DesktopRig rig;
   ScopedEnv display("DISPLAY", std::nullopt);
   ScopedEnv session("XDG_CURRENT_DESKTOP", std::nullopt);
   ScopedEnv backend("GSETTINGS_BACKEND", std::nullopt);
   RunningDesktop desktop;
-  PosixRefresh refresh(rig.store, &desktop);
+  std::vector<std::string> reported;
+  PosixRefresh refresh(rig.store, &desktop,
+                       [&](const std::string& line) { reported.push_back(line); });
   rig.store.OpenKey("Control Panel\\Desktop")->WriteString("Wallpaper", "/nirgends/bild.jpg");
   EXPECT_NO_THROW(refresh.Refresh());
   EXPECT_EQ(refresh.LastRequest().wallpaper, "/nirgends/bild.jpg");
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_EQ(reported, refresh.LastFailures());
+  EXPECT_TRUE(reported[0].starts_with("Kein Desktop gefunden")) << reported[0];
 }
 
 }  // namespace

@@ -24,6 +24,8 @@ constexpr std::array<GnomeOption, 6> kGnomeOptions{{
     {"centered", DesktopStyle::Centre},
 }};
 
+constexpr std::array<std::string_view, 4> kGnomeDesktops{"GNOME", "Unity", "Budgie", "Pantheon"};
+
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
@@ -145,39 +147,54 @@ std::optional<Colour> ParseGnomeColour(std::string_view text) {
   return ComposeRgb(channels[0], channels[1], channels[2]);
 }
 
-RequestedDesktop DesktopValuesFromGnome(const GnomeBackground& gnome, RequestedDesktop fallback) {
+RequestedDesktop DesktopValuesFromShown(const ShownDesktop& shown, RequestedDesktop fallback) {
   RequestedDesktop values = std::move(fallback);
-  if (gnome.pictureOptions == "none") {
-    values.wallpaper.clear();
-  } else {
-    values.wallpaper = gnome.picturePath;
-    if (const std::optional<DesktopStyle> style =
-            DesktopStyleFromGnomeOptions(gnome.pictureOptions)) {
-      const StyleValues numbers = ValuesOfDesktopStyle(*style);
-      values.wallpaperStyle = std::to_string(numbers.wallpaperStyle);
-      values.tileWallpaper = std::to_string(numbers.tileWallpaper);
-    }
+  if (shown.picture) values.wallpaper = *shown.picture;
+  if (shown.style) {
+    const StyleValues numbers = ValuesOfDesktopStyle(*shown.style);
+    values.wallpaperStyle = std::to_string(numbers.wallpaperStyle);
+    values.tileWallpaper = std::to_string(numbers.tileWallpaper);
   }
-  if (const std::optional<Colour> colour = ParseGnomeColour(gnome.primaryColour)) {
-    values.background = FormatBackgroundColour(*colour);
-  }
+  if (shown.background) values.background = FormatBackgroundColour(*shown.background);
   return values;
 }
 
-bool SessionUsesGnomeBackground(std::string_view currentDesktop, bool explicitBackend) {
-  if (explicitBackend) return true;
-  static constexpr std::array<std::string_view, 5> kDesktops{"GNOME", "UNITY", "BUDGIE", "CINNAMON",
-                                                             "PANTHEON"};
+ShownDesktop ShownFromGnome(const GnomeBackground& gnome) {
+  ShownDesktop shown;
+  if (gnome.pictureOptions == "none") {
+    shown.picture = "";
+  } else {
+    shown.picture = gnome.picturePath;
+    shown.style = DesktopStyleFromGnomeOptions(gnome.pictureOptions);
+  }
+  shown.background = ParseGnomeColour(gnome.primaryColour);
+  return shown;
+}
+
+RequestedDesktop DesktopValuesFromGnome(const GnomeBackground& gnome, RequestedDesktop fallback) {
+  return DesktopValuesFromShown(ShownFromGnome(gnome), std::move(fallback));
+}
+
+bool CurrentDesktopNames(std::string_view currentDesktop, std::string_view desktop) {
+  const std::string wanted = UpperAscii(desktop);
   while (!currentDesktop.empty()) {
     const std::size_t colon = currentDesktop.find(':');
     std::string entry = UpperAscii(currentDesktop.substr(0, colon));
-    // Desktops not registered with freedesktop.org name themselves "X-Name".
     if (entry.starts_with("X-")) entry.erase(0, 2);
-    if (std::find(kDesktops.begin(), kDesktops.end(), entry) != kDesktops.end()) return true;
+    if (entry == wanted) return true;
     if (colon == std::string_view::npos) break;
     currentDesktop.remove_prefix(colon + 1);
   }
   return false;
+}
+
+bool SessionUsesGnomeBackground(std::string_view currentDesktop, bool explicitBackend) {
+  if (explicitBackend) return true;
+  // Cinnamon and MATE keep their background in settings of their own (cinnamon_background,
+  // mate_background).
+  return std::any_of(kGnomeDesktops.begin(), kGnomeDesktops.end(), [&](std::string_view name) {
+    return CurrentDesktopNames(currentDesktop, name);
+  });
 }
 
 }  // namespace tapisto

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "desktop/posix/handover/desktop_handover.h"
+#include "desktop/posix/handover/requested_desktop.h"
 #include "image/colour.h"
 
 namespace tapisto {
@@ -58,6 +58,18 @@ std::string GnomeColour(Colour colour);
 // count); nullopt for anything else.
 std::optional<Colour> ParseGnomeColour(std::string_view text);
 
+// What a desktop shows, as far as it tells: a field it does not tell is nullopt.
+struct ShownDesktop {
+  std::optional<std::string> picture;  // the local file shown; "" for no picture
+  std::optional<DesktopStyle> style;
+  std::optional<Colour> background;
+};
+
+// The hive values that show what `shown` shows, starting from `fallback`: the picture, the
+// style values and the background colour where the desktop tells them; the rest keeps its
+// fallback text.
+RequestedDesktop DesktopValuesFromShown(const ShownDesktop& shown, RequestedDesktop fallback);
+
 // The GNOME background as its settings hold it.
 struct GnomeBackground {
   std::string picturePath;  // the local file picture-uri names; "" for none or another URI
@@ -65,16 +77,22 @@ struct GnomeBackground {
   std::string primaryColour;
 };
 
-// The hive values that show what `gnome` shows, starting from `fallback`: the picture (none
-// when picture-options is "none"), the style values when picture-options names a style, and
-// the background colour when primary-color can be read. What GNOME does not say keeps its
-// fallback text.
+// What `gnome` shows: no picture when picture-options is "none", else the picture and the
+// style picture-options names (none for a name of no style); the colour when primary-color
+// can be read.
+ShownDesktop ShownFromGnome(const GnomeBackground& gnome);
+
+// DesktopValuesFromShown over ShownFromGnome.
 RequestedDesktop DesktopValuesFromGnome(const GnomeBackground& gnome, RequestedDesktop fallback);
 
+// Whether XDG_CURRENT_DESKTOP (a ":"-separated list) names `desktop`: ASCII letters compared
+// without case, and an entry "X-Name" (a desktop not registered with freedesktop.org) counts
+// as "Name". "Budgie:GNOME" names both.
+bool CurrentDesktopNames(std::string_view currentDesktop, std::string_view desktop);
+
 // Whether a desktop session keeps its background in the GNOME background settings:
-// XDG_CURRENT_DESKTOP (a ":"-separated list) names GNOME, Unity, Budgie, Cinnamon or Pantheon
-// (ASCII letters compared without case, "Budgie:GNOME" and "ubuntu:GNOME" count), or the
-// environment chose a GSettings backend explicitly.
+// XDG_CURRENT_DESKTOP names GNOME, Unity, Budgie or Pantheon, or the environment chose a
+// GSettings backend explicitly.
 bool SessionUsesGnomeBackground(std::string_view currentDesktop, bool explicitBackend);
 
 }  // namespace tapisto

@@ -123,4 +123,19 @@ std::optional<GnomeBackground> ReadGnomeBackground() {
   return background;
 }
 
+namespace {
+constexpr const char* kMissingSchema =
+    "Das GSettings-Schema org.gnome.desktop.background ist nicht installiert";
+}  // namespace
+
+void GnomeHandOver::HandOver(const DesktopPicture& picture) {
+  if (!WriteGnomeBackground(picture)) throw DesktopError(kMissingSchema);
+}
+
+ShownDesktop GnomeHandOver::ReadShown() {
+  const std::optional<GnomeBackground> gnome = ReadGnomeBackground();
+  if (!gnome) throw DesktopError(kMissingSchema);
+  return ShownFromGnome(*gnome);
+}
+
 }  // namespace tapisto

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "desktop/posix/handover/desktop_style.h"
+#include "desktop/posix/handover/desktop_handover.h"
 
 namespace tapisto {
 
@@ -23,5 +23,14 @@ bool WriteGnomeBackground(const DesktopPicture& picture);
 
 // The background GNOME shows now; nullopt when GnomeBackgroundAvailable() is false.
 std::optional<GnomeBackground> ReadGnomeBackground();
+
+// GNOME and the desktops sharing its background settings.
+class GnomeHandOver final : public DesktopHandOver {
+ public:
+  std::string Name() const override { return "GNOME"; }
+  // WriteGnomeBackground; settings that are not there are a DesktopError.
+  void HandOver(const DesktopPicture& picture) override;
+  ShownDesktop ReadShown() override;
+};
 
 }  // namespace tapisto

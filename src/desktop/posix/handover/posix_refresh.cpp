@@ -26,7 +26,12 @@ void PosixRefresh::Refresh() {
   request.background = StringOrEmpty(colors.get(), "Background");
   last_ = std::move(request);
   ++count_;
-  if (desktop_ != nullptr) desktop_->HandOver(last_);
+  failures_.clear();
+  if (desktop_ == nullptr) return;
+  failures_ = desktop_->Show(last_);
+  if (report_) {
+    for (const std::string& line : failures_) report_(line);
+  }
 }
 
 }  // namespace tapisto

@@ -3,34 +3,46 @@
 // desktop, as Windows takes the wallpaper from its settings when asked to refresh.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "desktop/ports/settings_store.h"
 #include "desktop/ports/wallpaper_refresh.h"
-#include "desktop/posix/handover/desktop_handover.h"
+#include "desktop/posix/handover/running_desktop.h"
 
 namespace tapisto {
 
 class PosixRefresh final : public WallpaperRefresh {
  public:
-  // `desktop` receives every refresh's settings (a RunningDesktop in the program); nullptr
-  // keeps them in this object only, touching no desktop (for tools and tests).
-  explicit PosixRefresh(SettingsStore& store, DesktopHandOver* desktop = nullptr)
-      : store_(store), desktop_(desktop) {}
+  // Says one line about a desktop that could not be shown the wallpaper (the program's log).
+  using Report = std::function<void(const std::string& line)>;
+
+  // `desktop` receives every refresh's settings; nullptr keeps them in this object only,
+  // touching no desktop (for tools and tests).
+  explicit PosixRefresh(SettingsStore& store, RunningDesktop* desktop = nullptr, Report report = {})
+      : store_(store), desktop_(desktop), report_(std::move(report)) {}
+
+  void SetReport(Report report) { report_ = std::move(report); }
 
   // Reads the four settings afresh and hands them to the desktop. A key that does not open or
   // a value that is missing or is not a string leaves its text empty: a desktop takes what it
-  // can use. A hive that cannot be read throws its SettingsError, a desktop that refuses the
-  // settings its DesktopError (the settings are kept as asked for all the same).
+  // can use. A hive that cannot be read throws its SettingsError. A desktop that cannot be
+  // reached or refuses the settings throws nothing: the settings stay written, and each such
+  // desktop is reported in one line and kept in LastFailures, so that nothing blocks the window.
   void Refresh() override;
 
   const RequestedDesktop& LastRequest() const noexcept { return last_; }
+  // The desktops' failures of the last refresh; empty when every desktop took it.
+  const std::vector<std::string>& LastFailures() const noexcept { return failures_; }
   int RefreshCount() const noexcept { return count_; }
 
  private:
   SettingsStore& store_;
-  DesktopHandOver* desktop_;
+  RunningDesktop* desktop_;
+  Report report_;
   RequestedDesktop last_;
+  std::vector<std::string> failures_;
   int count_ = 0;
 };
 

@@ -1,6 +1,6 @@
 #include "desktop/posix/handover/running_desktop.h"
 
-#include <exception>
+#include <cstdlib>
 
 #include "desktop/posix/handover/gnome_background.h"
 #include "desktop/posix/handover/x11_root_wallpaper.h"
@@ -29,28 +29,87 @@ std::string Get(Hive& hive, const char* key, const char* name) {
   return value != nullptr && value->type == ValueType::String ? value->text : "";
 }
 
+// The desktops that paint their own background, in the order they are looked for: a session
+// that names two is the first one's. Adding a desktop is its file and one line here.
+struct KnownDesktop {
+  // The entry of XDG_CURRENT_DESKTOP that names the desktop; "" where `runs` decides.
+  std::string_view name;
+  bool (*runs)(const SessionEnvironment& session);
+  std::unique_ptr<DesktopHandOver> (*make)();
+
+  bool RunsIn(const SessionEnvironment& session) const {
+    return runs != nullptr ? runs(session) : CurrentDesktopNames(session.currentDesktop, name);
+  }
+};
+
+template <typename HandOver>
+std::unique_ptr<DesktopHandOver> Make() {
+  return std::make_unique<HandOver>();
+}
+
+bool GnomeRuns(const SessionEnvironment& session) {
+  return SessionUsesGnomeBackground(session.currentDesktop, session.explicitGSettingsBackend);
+}
+
+// GNOME last: an explicit GSettings backend alone counts as a GNOME session.
+const KnownDesktop kKnownDesktops[] = {
+    {"", GnomeRuns, Make<GnomeHandOver>},
+};
+
 }  // namespace
 
-void RunningDesktop::HandOver(const RequestedDesktop& request) {
+SessionEnvironment SessionEnvironment::OfThisProcess() {
+  auto text = [](const char* name) {
+    const char* value = std::getenv(name);
+    return std::string(value != nullptr ? value : "");
+  };
+  return {text("XDG_CURRENT_DESKTOP"), !text("SWAYSOCK").empty(), !text("DISPLAY").empty(),
+          !text("GSETTINGS_BACKEND").empty()};
+}
+
+std::vector<std::unique_ptr<DesktopHandOver>> DesktopsOfSession(const SessionEnvironment& session) {
+  std::vector<std::unique_ptr<DesktopHandOver>> desktops;
+  for (const KnownDesktop& desktop : kKnownDesktops) {
+    if (desktop.RunsIn(session)) {
+      desktops.push_back(desktop.make());
+      return desktops;
+    }
+  }
+  if (session.x11Display) desktops.push_back(std::make_unique<X11RootHandOver>());
+  return desktops;
+}
+
+std::vector<std::string> RunningDesktop::Show(const RequestedDesktop& request) {
   const DesktopPicture picture = DesktopPictureFrom(request);
-  std::exception_ptr first;
-  try {
-    ShowOnX11Root(picture);
-  } catch (const Error&) {
-    first = std::current_exception();
+  const std::vector<std::unique_ptr<DesktopHandOver>> desktops =
+      DesktopsOfSession(SessionEnvironment::OfThisProcess());
+  if (desktops.empty()) {
+    return {
+        "Kein Desktop gefunden, der das Hintergrundbild zeigt (weder XDG_CURRENT_DESKTOP, "
+        "SWAYSOCK noch DISPLAY nennen einen)"};
   }
-  try {
-    WriteGnomeBackground(picture);
-  } catch (const Error&) {
-    if (!first) first = std::current_exception();
+  std::vector<std::string> failures;
+  for (const std::unique_ptr<DesktopHandOver>& desktop : desktops) {
+    try {
+      desktop->HandOver(picture);
+    } catch (const Error& e) {
+      failures.push_back("Der Desktop " + desktop->Name() +
+                         " hat das Hintergrundbild nicht übernommen: " + e.what());
+    }
   }
-  if (first) std::rethrow_exception(first);
+  return failures;
 }
 
 void SeedFromRunningDesktop(Hive& hive) {
-  const std::optional<GnomeBackground> gnome = ReadGnomeBackground();
-  if (!gnome) return;
-  PutDesktopValues(hive, DesktopValuesFromGnome(*gnome, DesktopValuesOf(hive)));
+  for (const std::unique_ptr<DesktopHandOver>& desktop :
+       DesktopsOfSession(SessionEnvironment::OfThisProcess())) {
+    try {
+      PutDesktopValues(hive, DesktopValuesFromShown(desktop->ReadShown(), DesktopValuesOf(hive)));
+      return;
+    } catch (const Error&) {
+      // A desktop that cannot be asked leaves the fresh values as they are.
+    }
+  }
 }
 
 void PutDesktopValues(Hive& hive, const RequestedDesktop& values) {

@@ -171,4 +171,8 @@ bool ShowOnX11Root(const DesktopPicture& picture) {
   return true;
 }
 
+void X11RootHandOver::HandOver(const DesktopPicture& picture) {
+  if (!ShowOnX11Root(picture)) throw DesktopError("Kein X-Display erreichbar");
+}
+
 }  // namespace tapisto

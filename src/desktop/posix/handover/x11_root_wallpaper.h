@@ -3,7 +3,7 @@
 // root window.
 #pragma once
 
-#include "desktop/posix/handover/desktop_style.h"
+#include "desktop/posix/handover/desktop_handover.h"
 
 namespace tapisto {
 
@@ -19,5 +19,15 @@ namespace tapisto {
 // Returns false, having done nothing, when no X display can be opened. Throws DesktopError
 // when the server's screen has no true-colour visual or refuses the pixmap.
 bool ShowOnX11Root(const DesktopPicture& picture);
+
+// The root window as a desktop: for X11 sessions where no desktop paints a background of its
+// own over it. It tells nothing of what it shows (a root pixmap keeps no file name).
+class X11RootHandOver final : public DesktopHandOver {
+ public:
+  std::string Name() const override { return "X11"; }
+  // ShowOnX11Root; no display is a DesktopError.
+  void HandOver(const DesktopPicture& picture) override;
+  ShownDesktop ReadShown() override { return {}; }
+};
 
 }  // namespace tapisto

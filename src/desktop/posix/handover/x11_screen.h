@@ -4,13 +4,9 @@
 #include <optional>
 
 #include "desktop/ports/screen.h"
+#include "desktop/posix/handover/desktop_handover.h"
 
 namespace tapisto {
-
-struct ScreenSize {
-  int width = 0;
-  int height = 0;
-};
 
 // The primary screen of the display DISPLAY names: the monitor of XRandR's primary output
 // (its mode's pixels as the screen shows them, turned with a turned monitor), else the whole
