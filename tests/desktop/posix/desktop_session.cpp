@@ -10,6 +10,7 @@
 #include <bit>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <vector>
 
@@ -19,26 +20,13 @@ namespace tapisto::test {
 
 namespace {
 
-std::string FindOnPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= dirs.size()) {
-    const std::size_t colon = std::min(dirs.find(':', start), dirs.size());
-    const std::string candidate = dirs.substr(start, colon - start) + "/" + program;
-    if (colon > start && ::access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = colon + 1;
-  }
-  return "";
-}
-
 // Reads up to the first line feed, waiting at most `seconds` for the writer (so a server that
 // hangs fails the test rather than stalling it).
 std::string ReadLine(int fd, int seconds) {
   std::string line;
   for (;;) {
     pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, seconds * 1000) <= 0) return "";
+    if (::poll(&p, 1, seconds * 1000) <= 0) return line;
     char c = 0;
     const ssize_t n = ::read(fd, &c, 1);
     if (n <= 0 || c == '\n') return line;
@@ -53,48 +41,135 @@ std::uint8_t ChannelOf(unsigned long pixel, unsigned long mask) {
   return static_cast<std::uint8_t>(bits >= 8 ? value >> (bits - 8) : value << (8 - bits));
 }
 
+void ChangeEnvironment(const std::string& entry) {
+  const std::size_t equals = entry.find('=');
+  if (equals == std::string::npos) {
+    ::unsetenv(entry.c_str());
+  } else {
+    ::setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1);
+  }
+}
+
 }  // namespace
+
+std::string FindOnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= dirs.size()) {
+    const std::size_t colon = std::min(dirs.find(':', start), dirs.size());
+    const std::string candidate = dirs.substr(start, colon - start) + "/" + program;
+    if (colon > start && ::access(candidate.c_str(), X_OK) == 0) return candidate;
+    start = colon + 1;
+  }
+  return "";
+}
 
 bool XvfbInstalled() {
   return !FindOnPath("Xvfb").empty();
 }
 
-XvfbServer::XvfbServer(const std::string& screen) {
-  const std::string program = FindOnPath("Xvfb");
-  if (program.empty()) throw std::runtime_error("Xvfb is not installed");
-  int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("no pipe for Xvfb");
+ServiceProcess::ServiceProcess(const std::vector<std::string>& argv, int lineFd,
+                               const std::vector<std::string>& environment) {
+  if (argv.empty()) throw std::runtime_error("no program to start");
+  int fds[2] = {-1, -1};
+  if (lineFd >= 0 && ::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
   const pid_t pid = ::fork();
   if (pid == 0) {
-    // The write end must survive exec: Xvfb writes its display number to it.
-    const int writeFd = ::dup(fds[1]);
-    const int quiet = ::open("/dev/null", O_WRONLY);
+    // The write end must survive exec as the descriptor the program was told.
+    if (lineFd >= 0) ::dup2(fds[1], lineFd);
+    const int quiet = ::open("/dev/null", O_RDWR);
+    ::dup2(quiet, 0);
     ::dup2(quiet, 1);
     ::dup2(quiet, 2);
-    const std::string fd = std::to_string(writeFd);
-    ::execl(program.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-            "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+    for (const std::string& entry : environment) ChangeEnvironment(entry);
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    ::execv(args[0], args.data());
     ::_exit(127);
   }
-  ::close(fds[1]);
+  if (lineFd >= 0) ::close(fds[1]);
   if (pid < 0) {
-    ::close(fds[0]);
-    throw std::runtime_error("cannot start Xvfb");
+    if (lineFd >= 0) ::close(fds[0]);
+    throw std::runtime_error("cannot start " + argv[0]);
   }
   pid_ = pid;
-  const std::string number = ReadLine(fds[0], 60);
+  if (lineFd < 0) return;
+  line_ = ReadLine(fds[0], 60);
   ::close(fds[0]);
-  if (number.empty()) {
+  if (line_.empty()) {
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
-    throw std::runtime_error("Xvfb did not start");
+    throw std::runtime_error(argv[0] + " did not start");
   }
-  name_ = ":" + number;
 }
 
-XvfbServer::~XvfbServer() {
+ServiceProcess::~ServiceProcess() {
   ::kill(pid_, SIGTERM);
+  for (int i = 0; i < 200; ++i) {
+    if (::waitpid(pid_, nullptr, WNOHANG) == pid_) return;
+    ::usleep(10000);
+  }
+  ::kill(pid_, SIGKILL);
   ::waitpid(pid_, nullptr, 0);
+}
+
+bool ServiceProcess::Running() {
+  return ::waitpid(pid_, nullptr, WNOHANG) == 0;
+}
+
+PrivateSessionBus::PrivateSessionBus(const std::string& folder) {
+  std::filesystem::create_directories(folder);
+  const std::string config = folder + "/session.conf";
+  std::ofstream(config)
+      << R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir=)"
+      << folder << R"(</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+    <allow send_type="method_return"/>
+  </policy>
+</busconfig>
+)";
+  const std::string program = FindOnPath("dbus-daemon");
+  if (program.empty()) throw std::runtime_error("dbus-daemon is not installed");
+  // Descriptor 3 in the daemon: the pipe its address is printed to.
+  daemon_ = std::make_unique<ServiceProcess>(
+      std::vector<std::string>{program, "--config-file=" + config, "--nofork", "--print-address=3"},
+      3);
+  address_ = daemon_->FirstLine();
+  if (const char* old = std::getenv("DBUS_SESSION_BUS_ADDRESS")) oldAddress_ = old;
+  ::setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
+}
+
+PrivateSessionBus::~PrivateSessionBus() {
+  if (oldAddress_) {
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", oldAddress_->c_str(), 1);
+  } else {
+    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+  }
+}
+
+namespace {
+
+std::vector<std::string> XvfbArguments(const std::string& screen) {
+  const std::string program = FindOnPath("Xvfb");
+  if (program.empty()) throw std::runtime_error("Xvfb is not installed");
+  // Descriptor 3 in the server: the pipe its display number is written to.
+  return {program, "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"};
+}
+
+}  // namespace
+
+XvfbServer::XvfbServer(const std::string& screen) : process_(XvfbArguments(screen), 3) {
+  name_ = ":" + process_.FirstLine();
 }
 
 Raster ReadPixels(Display* display, Drawable drawable, int width, int height) {
