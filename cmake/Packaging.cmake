@@ -8,7 +8,6 @@ set(CPACK_PACKAGE_HOMEPAGE_URL "https://tapisto.example")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "place a picture on the desktop background")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_SOURCE_IGNORE_FILES /build/ /\\.git)
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
