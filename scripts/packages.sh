@@ -6,6 +6,12 @@ tapisto_packages_build=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev zli
   xvfb)
 # The Linux window (Qt 6 Widgets, its offscreen platform for the tests) and a font for it.
 tapisto_packages_build+=(qt6-base-dev fonts-dejavu-core)
+# The icon rendered from its SVG, tapisto-tool's manual page made from its --help.
+tapisto_packages_build+=(librsvg2-bin help2man)
+# The packaging test: the install tree's checks, the Debian package (dpkg-shlibdeps) and
+# lintian, the manual pages through groff; python3 and icoutils read the Windows zip back.
+tapisto_packages_packaging=(desktop-file-utils appstream groff-base file binutils dpkg-dev
+  lintian python3 icoutils)
 # For ./run without a display: a virtual X server and the tools for its screenshot.
 tapisto_packages_display=(xvfb xauth x11-apps x11-utils netpbm)
 tapisto_packages_fuzz=(clang libclang-rt-14-dev)
@@ -13,6 +19,8 @@ tapisto_packages_fuzz=(clang libclang-rt-14-dev)
 # libjpeg-turbo from Debian's source package needs (nasm, dpkg-source), GoogleTest's sources.
 tapisto_packages_windows=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   libz-mingw-w64-dev nasm dpkg-dev googletest wine wine64)
+# Tapisto.exe's icon: PNGs rendered from the icon's SVG, joined into one .ico.
+tapisto_packages_windows+=(librsvg2-bin icoutils)
 # The Windows program's window tests and its screenshot: a virtual X server, Wine's own fonts
 # (Tahoma, the title-bar symbols), and the tools that find a window and save its picture.
 tapisto_packages_windows+=(xvfb fonts-wine x11-apps x11-utils netpbm)

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/version.h"
 #include "tool_support.h"
 
 #ifdef _WIN32
@@ -20,24 +21,60 @@ int RunApply(const std::vector<std::string>& args);
 }  // namespace tapisto::tool
 
 namespace {
+// The help text is also the source of the manual page (help2man): "Usage:" and "or:" lines
+// become its synopsis, the headed lists its sections.
 constexpr const char* kUsage =
-    "usage:\n"
-    "  tapisto-tool decode [--background \"R G B\"] FILE OUT.bmp\n"
-    "      decodes a BMP, JPG, GIF or PNG picture and writes it as a 24-bit BMP\n"
-    "  tapisto-tool compose --style TEXT --screen WxH --background \"R G B\" [--x N] [--y N]\n"
-    "                       [--previous FILE] [--converted] [--answer ja|nein] --folder DIR "
-    "FILE\n"
-    "      runs a composing style (normal, addieren, spiegeln, duplizieren,\n"
-    "      duplizieren und spiegeln, duplizieren und doppelt spiegeln) and prints the output\n"
-    "  tapisto-tool convert --to jpg|bmp [--background \"R G B\"] --folder DIR FILE\n"
-    "      prepares FILE for the desktop as applying it would; prints the output and log\n"
+    "Usage: tapisto-tool decode [--background \"R G B\"] FILE OUT.bmp\n"
+    "  or:  tapisto-tool compose OPTION... FILE\n"
+    "  or:  tapisto-tool convert OPTION... FILE\n"
 #ifndef _WIN32
-    "  tapisto-tool apply --hive FILE.reg --folder DIR --screen WxH --style TEXT [--x N] [--y N]\n"
-    "                     PICTURE\n"
-    "      reads the hive as start-up does and applies PICTURE with the style (\"\": none);\n"
-    "      an empty PICTURE removes the wallpaper. Writes only the given hive file\n"
+    "  or:  tapisto-tool apply OPTION... PICTURE\n"
 #endif
-    ;
+    "  or:  tapisto-tool --help|--version\n"
+    "Runs Tapisto's picture readers, compositions, conversions and apply from the command\n"
+    "line, for scripts and benchmarks.\n"
+    "\n"
+    "Commands:\n"
+    "  decode     decodes a BMP, JPG, GIF or PNG picture and writes it as a 24-bit BMP;\n"
+    "             prints \"W x H\"\n"
+    "  compose    runs a composing style (normal, addieren, spiegeln, duplizieren,\n"
+    "             duplizieren und spiegeln, duplizieren und doppelt spiegeln) on FILE exactly\n"
+    "             as the program would and prints the output file; message boxes go to\n"
+    "             stderr. Needs --style, --screen, --background and --folder; takes --x,\n"
+    "             --y, --previous, --converted and --answer\n"
+    "  convert    prepares FILE for the desktop as applying it would; prints the output\n"
+    "             file and the log lines. Needs --to and --folder; takes --background\n"
+#ifndef _WIN32
+    "  apply      reads the settings hive FILE.reg as start-up does and applies PICTURE with\n"
+    "             the style (\"\": none); an empty PICTURE removes the wallpaper. Writes\n"
+    "             only that hive file; prints the log lines. Needs --hive, --folder,\n"
+    "             --screen and --style; takes --x and --y\n"
+#endif
+    "\n"
+    "Options:\n"
+    "  --background \"R G B\"  the desktop background colour, each part 0 to 255\n"
+    "                        (default \"0 0 0\")\n"
+    "  --style TEXT          a style of the style list, for example \"spiegeln\"\n"
+    "  --screen WxH          the screen size in pixels, 1x1 to 32768x32768\n"
+    "  --x N, --y N          the horizontal and vertical offset in pixels (default 0)\n"
+    "  --previous FILE       the start wallpaper that addieren draws onto\n"
+    "  --converted           the system keeps a converted copy of the wallpaper: the\n"
+    "                        duplicate styles write BMP\n"
+    "  --answer ja|nein      the answer to \"file in use, wait?\" (default nein)\n"
+    "  --folder DIR          the folder that receives the output (\"Meine Wallpapers\")\n"
+    "  --to jpg|bmp          the format convert prepares\n"
+#ifndef _WIN32
+    "  --hive FILE.reg       the settings file apply reads and writes\n"
+#endif
+    "  -h, --help            prints this help and exits\n"
+    "  --version             prints the version and exits\n"
+    "\n"
+    "Exit status:\n"
+    "  0  done (the program's own messages may still have been shown)\n"
+    "  1  a reader, a conversion or removing the wallpaper failed\n"
+    "  2  a wrong command line\n"
+    "\n"
+    "The companion never touches the desktop's settings unless apply is given that hive file.\n";
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,6 +90,10 @@ int main(int argc, char** argv) {
   if (all.empty() || all[0] == "--help" || all[0] == "-h") {
     std::cout << kUsage;
     return all.empty() ? 2 : 0;
+  }
+  if (all[0] == "--version") {
+    std::cout << "tapisto-tool " << tapisto::kVersion << "\n";
+    return 0;
   }
   const std::vector<std::string> rest(all.begin() + 1, all.end());
   try {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/version.h"
+
 namespace tapisto {
 
 enum class ControlKind {
@@ -52,7 +54,7 @@ inline constexpr std::string_view kMakerHost = "tapisto.example";
 inline constexpr std::string_view kMakerAddress = "https://tapisto.example";
 inline constexpr std::string_view kDonationPage = "https://tapisto.example/spenden.html";
 
-inline constexpr WindowDefinition kForm1Window{"Tapisto Ver. 2.19.9", 394, 253, true, true};
+inline constexpr WindowDefinition kForm1Window{kVersionCaption, 394, 253, true, true};
 
 inline constexpr std::string_view kSpinHint = "Pfeil anklicken oder den Wert manuel eingeben";
 

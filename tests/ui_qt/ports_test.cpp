@@ -1,5 +1,5 @@
 // The Qt side of the ports: the file dialog's filter, the scaling of the window definitions,
-// the boxes as the user sees them, and the message pump.
+// the boxes as the user sees them, the message pump, and the program's icon.
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -11,6 +11,7 @@
 
 #include "qt_test_registry.h"
 #include "test_helpers.h"
+#include "ui/qt/application_icon.h"
 #include "ui/qt/qt_dialogs.h"
 #include "ui/qt/qt_ports.h"
 #include "ui/qt/view_metrics.h"
@@ -141,6 +142,18 @@ class QtPortsTest : public QObject {
     QTimer::singleShot(0, qApp, [&ran] { ++ran; });
     pump.WaitForMessages(std::numeric_limits<std::uint32_t>::max());
     QCOMPARE(ran, 2);
+  }
+
+  // No icon theme has Tapisto's icon here, so it comes from the PNGs the build renders next to
+  // the programs (bin/../share/icons), where an installed Tapisto finds them too.
+  void windowIconHasEveryRenderedSize() {
+    const QIcon icon = ApplicationIcon();
+    QVERIFY(!icon.isNull());
+    const QList<QSize> sizes = icon.availableSizes();
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+      QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
+    }
+    QCOMPARE(icon.pixmap(QSize(16, 16)).size(), QSize(16, 16));
   }
 };
 

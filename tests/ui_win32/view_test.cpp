@@ -17,6 +17,7 @@
 #include "ui/program.h"
 #include "ui/win32/log_window.h"
 #include "ui/win32/main_window.h"
+#include "ui/win32/resource_ids.h"
 #include "ui/win32/win32_application.h"
 #include "ui/win32/win32_dialogs.h"
 // After <windows.h>, which they need.
@@ -120,6 +121,31 @@ void ExpectControlsAtTheirPlaces(const ViewRig& rig, int dpi) {
     }
     EXPECT_EQ(place, expected) << row.name << " at " << dpi << " dpi: " << place.left << ","
                                << place.top << " " << place.width << "x" << place.height;
+  }
+}
+
+// Both windows show the program's icon resource (this test program holds Tapisto.exe's): the
+// big one at the system's icon size, the small one at its small icon size.
+TEST(Win32MainWindow, BothWindowsShowTheProgramsIconBigAndSmall) {
+  ViewRig rig;
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  struct Case {
+    int classIndex;
+    int widthMetric;
+    int heightMetric;
+  };
+  for (const HWND window : {rig.main->Handle(), rig.log->Handle()}) {
+    for (const Case c :
+         {Case{GCLP_HICON, SM_CXICON, SM_CYICON}, Case{GCLP_HICONSM, SM_CXSMICON, SM_CYSMICON}}) {
+      const auto shown = reinterpret_cast<HICON>(::GetClassLongPtrW(window, c.classIndex));
+      // A shared icon: loading the same resource at the same size gives the same handle.
+      const HANDLE own = ::LoadImageW(instance, MAKEINTRESOURCEW(TAPISTO_ICON_ID), IMAGE_ICON,
+                                      ::GetSystemMetrics(c.widthMetric),
+                                      ::GetSystemMetrics(c.heightMetric), LR_SHARED);
+      ASSERT_NE(own, nullptr);
+      EXPECT_EQ(shown, static_cast<HICON>(own)) << c.classIndex;
+      EXPECT_NE(shown, ::LoadIconW(nullptr, IDI_APPLICATION)) << c.classIndex;
+    }
   }
 }
 

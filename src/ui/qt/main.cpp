@@ -3,21 +3,27 @@
 // and the POSIX backends give them the settings, the files, the shell and the desktop refresh.
 #include <QApplication>
 
+#include "base/version.h"
 #include "desktop/posix/handover/posix_refresh.h"
 #include "desktop/posix/handover/running_desktop.h"
 #include "desktop/posix/hive/posix_settings_store.h"
 #include "desktop/posix/os/posix_files.h"
 #include "desktop/posix/os/posix_shell.h"
 #include "ui/program.h"
+#include "ui/qt/application_icon.h"
 #include "ui/qt/log_window.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_application.h"
 #include "ui/qt/qt_dialogs.h"
 #include "ui/qt/qt_ports.h"
+#include "ui/qt/qt_text.h"
 #include "ui/window_support.h"
 
 int main(int argc, char** argv) {
   QApplication qtApplication(argc, argv);
+  // The desktop entry's name lets Wayland desktops match the windows to the menu entry.
+  QGuiApplication::setDesktopFileName(tapisto::ToQString(tapisto::kApplicationId));
+  QApplication::setWindowIcon(tapisto::ApplicationIcon());
   tapisto::QtApplication application(qtApplication);
   tapisto::QtScreen screen;
   tapisto::QtMessagePump pump;

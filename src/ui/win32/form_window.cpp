@@ -3,6 +3,7 @@
 #include "base/error.h"
 #include "desktop/win32/win32_text.h"
 #include "ui/layout.h"
+#include "ui/win32/resource_ids.h"
 #include "ui/window_support.h"
 
 namespace tapisto {
@@ -18,6 +19,15 @@ Function User32Function(const char* name) {
   const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
   if (user32 == nullptr) return nullptr;
   return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(user32, name)));
+}
+
+// The program's icon at the size the system asks for, or the system's application icon in a
+// program without it (the view's tests).
+HICON ProgramIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+  const HANDLE icon = ::LoadImageW(instance, MAKEINTRESOURCEW(TAPISTO_ICON_ID), IMAGE_ICON,
+                                   ::GetSystemMetrics(widthMetric),
+                                   ::GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR | LR_SHARED);
+  return icon != nullptr ? static_cast<HICON>(icon) : ::LoadIconW(nullptr, IDI_APPLICATION);
 }
 
 }  // namespace
@@ -80,7 +90,8 @@ void FormWindow::Create(const wchar_t* className, HWND owner) {
     windowClass.lpfnWndProc = &FormWindow::WindowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
+    windowClass.hIcon = ProgramIcon(instance, SM_CXICON, SM_CYICON);
+    windowClass.hIconSm = ProgramIcon(instance, SM_CXSMICON, SM_CYSMICON);
     windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = className;
     if (::RegisterClassExW(&windowClass) == 0) {
