@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <filesystem>
 
 #include "base/text.h"
 
@@ -101,6 +102,13 @@ std::string FormatBackgroundColour(Colour colour) {
 DesktopPicture DesktopPictureFrom(const RequestedDesktop& request) {
   return {request.wallpaper, DesktopStyleFromValues(request.wallpaperStyle, request.tileWallpaper),
           ParseBackgroundColour(request.background)};
+}
+
+std::string AbsolutePicturePath(const std::string& file) {
+  if (file.empty() || file.front() == '/') return file;
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
+  return ec ? file : absolute.string();
 }
 
 std::string_view GnomePictureOptions(DesktopStyle style, bool hasPicture) {
