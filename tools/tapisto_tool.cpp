@@ -1,5 +1,6 @@
 // tapisto-tool: Tapisto's headless companion for scripts and benchmarks. It runs the same
-// readers, compositions and conversions as the program, and never touches desktop settings.
+// readers, compositions and conversions as the program; only set and restore touch the
+// user's own settings and the running desktop.
 #include <iostream>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@ int RunCompose(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
 #ifndef _WIN32
 int RunApply(const std::vector<std::string>& args);
+int RunSet(const std::vector<std::string>& args);
+int RunRestore(const std::vector<std::string>& args);
 #endif
 }  // namespace tapisto::tool
 
@@ -36,6 +39,13 @@ constexpr const char* kUsage =
     "                     PICTURE\n"
     "      reads the hive as start-up does and applies PICTURE with the style (\"\": none);\n"
     "      an empty PICTURE removes the wallpaper. Writes only the given hive file\n"
+    "  tapisto-tool set --style TEXT [--x N] [--y N] [--screen WxH] PICTURE\n"
+    "      applies PICTURE as the program does to your own settings and the running desktop\n"
+    "      (\"\" removes the wallpaper); the screen size comes from the desktop or X11 unless\n"
+    "      given. Exit 3: the settings were written but the desktop did not take them\n"
+    "  tapisto-tool restore [--autostart]\n"
+    "      hands the wallpaper of your settings to the running desktop again (exit 3 as set);\n"
+    "      --autostart writes an XDG autostart entry that does so at every login\n"
 #endif
     ;
 }  // namespace
@@ -61,6 +71,8 @@ int main(int argc, char** argv) {
     if (all[0] == "convert") return RunConvert(rest);
 #ifndef _WIN32
     if (all[0] == "apply") return RunApply(rest);
+    if (all[0] == "set") return RunSet(rest);
+    if (all[0] == "restore") return RunRestore(rest);
 #endif
     throw UsageError("unknown command " + all[0]);
   } catch (const UsageError& e) {
