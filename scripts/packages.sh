@@ -6,6 +6,11 @@ tapisto_packages_build=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev zli
   xvfb)
 # The Linux window (Qt 6 Widgets, its offscreen platform for the tests) and a font for it.
 tapisto_packages_build+=(qt6-base-dev fonts-dejavu-core)
+# The desktops the hand-over tests start privately: a session bus, Xfce's settings service and
+# its query tool, the Cinnamon and MATE background schemas; the autostart entry's validator and
+# xdotool for the program's end-to-end run on Xfce.
+tapisto_packages_build+=(dbus-daemon dbus-bin xfconf libxfconf-0-3 cinnamon-desktop-data
+  mate-desktop-common desktop-file-utils xdotool)
 # For ./run without a display: a virtual X server and the tools for its screenshot.
 tapisto_packages_display=(xvfb xauth x11-apps x11-utils netpbm)
 tapisto_packages_fuzz=(clang libclang-rt-14-dev)
