@@ -2,11 +2,9 @@
 // schema with GSettings' keyfile backend in a scratch folder (no service to start), its
 // schema hidden for a desktop that fails, and the autostart entry restore writes.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "support/desktop_fakes.h"
 #include "support/picture_files.h"
@@ -16,11 +14,9 @@
 namespace tapisto::test {
 namespace {
 
+// The files compared here have no "\r\n" in them.
 std::string FileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return ReadProgramOutput(path);
 }
 
 class ToolOnTheDesktop : public testing::Test {

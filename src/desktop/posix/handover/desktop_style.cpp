@@ -198,8 +198,8 @@ bool CurrentDesktopNames(std::string_view currentDesktop, std::string_view deskt
 
 bool SessionUsesGnomeBackground(std::string_view currentDesktop, bool explicitBackend) {
   if (explicitBackend) return true;
-  // Cinnamon and MATE keep their background in settings of their own (cinnamon_background,
-  // mate_background).
+  // Cinnamon and MATE keep their background in schemas of their own (rows of
+  // gsettings_background.h).
   return std::any_of(kGnomeDesktops.begin(), kGnomeDesktops.end(), [&](std::string_view name) {
     return CurrentDesktopNames(currentDesktop, name);
   });
