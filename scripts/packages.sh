@@ -12,6 +12,11 @@ tapisto_packages_build+=(librsvg2-bin help2man)
 # lintian, the manual pages through groff; python3 and icoutils read the Windows zip back.
 tapisto_packages_packaging=(desktop-file-utils appstream groff-base file binutils dpkg-dev
   lintian python3 icoutils)
+# The desktops the hand-over tests start privately: a session bus, Xfce's settings service and
+# its query tool, the Cinnamon and MATE background schemas; the autostart entry's validator and
+# xdotool for the program's end-to-end run on Xfce.
+tapisto_packages_build+=(dbus-daemon dbus-bin xfconf libxfconf-0-3 cinnamon-desktop-data
+  mate-desktop-common desktop-file-utils xdotool)
 # For ./run without a display: a virtual X server and the tools for its screenshot.
 tapisto_packages_display=(xvfb xauth x11-apps x11-utils netpbm)
 tapisto_packages_fuzz=(clang libclang-rt-14-dev)

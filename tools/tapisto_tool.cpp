@@ -1,5 +1,6 @@
 // tapisto-tool: Tapisto's headless companion for scripts and benchmarks. It runs the same
-// readers, compositions and conversions as the program, and never touches desktop settings.
+// readers, compositions and conversions as the program; only set and restore touch the
+// user's own settings and the running desktop.
 #include <iostream>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@ int RunCompose(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
 #ifndef _WIN32
 int RunApply(const std::vector<std::string>& args);
+int RunSet(const std::vector<std::string>& args);
+int RunRestore(const std::vector<std::string>& args);
 #endif
 }  // namespace tapisto::tool
 
@@ -29,6 +32,8 @@ constexpr const char* kUsage =
     "  or:  tapisto-tool convert OPTION... FILE\n"
 #ifndef _WIN32
     "  or:  tapisto-tool apply OPTION... PICTURE\n"
+    "  or:  tapisto-tool set OPTION... PICTURE\n"
+    "  or:  tapisto-tool restore [--autostart]\n"
 #endif
     "  or:  tapisto-tool --help|--version\n"
     "Runs Tapisto's picture readers, compositions, conversions and apply from the command\n"
@@ -49,6 +54,12 @@ constexpr const char* kUsage =
     "             the style (\"\": none); an empty PICTURE removes the wallpaper. Writes\n"
     "             only that hive file; prints the log lines. Needs --hive, --folder,\n"
     "             --screen and --style; takes --x and --y\n"
+    "  set        applies PICTURE as the program does to your own settings\n"
+    "             ($XDG_CONFIG_HOME/tapisto/HKCU.reg) and the running desktop; \"\" removes\n"
+    "             the wallpaper. Needs --style; takes --x, --y and --screen (by default the\n"
+    "             size the desktop or X11 gives)\n"
+    "  restore    hands the wallpaper of your settings to the running desktop again; with\n"
+    "             --autostart it writes an XDG autostart entry that does so at every login\n"
 #endif
     "\n"
     "Options:\n"
@@ -65,6 +76,7 @@ constexpr const char* kUsage =
     "  --to jpg|bmp          the format convert prepares\n"
 #ifndef _WIN32
     "  --hive FILE.reg       the settings file apply reads and writes\n"
+    "  --autostart           with restore: write ~/.config/autostart/tapisto-restore.desktop\n"
 #endif
     "  -h, --help            prints this help and exits\n"
     "  --version             prints the version and exits\n"
@@ -73,8 +85,13 @@ constexpr const char* kUsage =
     "  0  done (the program's own messages may still have been shown)\n"
     "  1  a reader, a conversion or removing the wallpaper failed\n"
     "  2  a wrong command line\n"
+#ifndef _WIN32
+    "  3  set, restore: the settings were written but a desktop did not take them (the\n"
+    "     reason on stderr)\n"
+#endif
     "\n"
-    "The companion never touches the desktop's settings unless apply is given that hive file.\n";
+    "Only set and restore touch your own settings and the running desktop; the other\n"
+    "commands write only the files they are given.\n";
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -102,6 +119,8 @@ int main(int argc, char** argv) {
     if (all[0] == "convert") return RunConvert(rest);
 #ifndef _WIN32
     if (all[0] == "apply") return RunApply(rest);
+    if (all[0] == "set") return RunSet(rest);
+    if (all[0] == "restore") return RunRestore(rest);
 #endif
     throw UsageError("unknown command " + all[0]);
   } catch (const UsageError& e) {

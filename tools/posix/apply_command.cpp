@@ -1,101 +1,22 @@
 // tapisto-tool apply: reads a hive file as start-up does, then applies a picture (or, with an
 // empty PICTURE, removes the wallpaper) as the program would, writing the hive file. The
 // refresh only re-reads the values written: no running desktop is touched.
-#include <iostream>
-
-#include "base/error.h"
-#include "desktop/apply.h"
-#include "desktop/desktop_controls.h"
-#include "desktop/posix/handover/posix_refresh.h"
-#include "desktop/posix/hive/posix_settings_store.h"
-#include "desktop/posix/os/posix_files.h"
-#include "desktop/posix/os/posix_shell.h"
-#include "desktop/start_wallpaper.h"
-#include "desktop/style_table.h"
-#include "tool_support.h"
+#include "program_apply.h"
 
 namespace tapisto::tool {
-
-namespace {
-
-// The window's controls as the command line gives them.
-class ToolDesktopControls final : public DesktopControls {
- public:
-  int OffsetX() override { return x; }
-  int OffsetY() override { return y; }
-  void DetachOffsetHandlers() override {}
-  void AttachOffsetHandlers() override {}
-  // No window: the X field's change handler, which would apply once more, is not there.
-  void ResetOffsetXToZero() override { x = 0; }
-  void SelectFirstStyleSilently() override { style = "normal"; }
-  std::string StyleText() override { return style; }
-  std::string FileFieldText() override { return file; }
-  void SetOffsetXEnabled(bool) override {}
-  void SetOffsetYEnabled(bool) override {}
-  void SelectStyleSilently(const std::string&) override {}  // the command line decides
-  void SetOffsetXValue(int) override {}
-  void SetOffsetYValue(int) override {}
-
-  int x = 0;
-  int y = 0;
-  std::string style;
-  std::string file;
-};
-
-}  // namespace
 
 int RunApply(const std::vector<std::string>& args) {
   const Arguments a =
       Arguments::Parse(args, {"--hive", "--folder", "--screen", "--style", "--x", "--y"}, {});
-  if (a.plain.size() != 1) throw UsageError("apply takes one PICTURE (\"\" to remove)");
-  for (const char* required : {"--hive", "--folder", "--screen", "--style"}) {
+  ApplyRequest request = ParseApplyRequest(a, "apply");
+  for (const char* required : {"--hive", "--folder", "--screen"}) {
     if (!a.Has(required)) throw UsageError(std::string("apply needs ") + required);
   }
-  const std::string style = *a.Get("--style");
-  if (!style.empty() && FindStyleRow(style) == nullptr) {
-    throw UsageError("no style '" + style + "'");
-  }
-  const auto [width, height] = ParseSize(*a.Get("--screen"));
-
-  WallpaperState state;
-  FixedScreen screen(width, height);
-  IdlePump pump;
-  SteadyClock clock;
-  PosixFiles files;
-  ConsoleDialogs dialogs(false);
-  ToolDesktopControls controls;
-  CompositionContext compose{state, screen, pump, clock, files, dialogs, controls};
+  std::tie(request.screenWidth, request.screenHeight) = ParseSize(*a.Get("--screen"));
+  request.folder = *a.Get("--folder");
   PosixSettingsStore store(*a.Get("--hive"));
   PosixRefresh refresh(store);
-  PosixShell shell;
-  LogLines log;
-  log.SetWindowExists(true);
-  DesktopContext d{compose, store, refresh, shell, log, controls};
-
-  try {
-    GetWallpaperSystem(d, state.CurrentWallpaper, state.TileWallpaper, state.WallpaperStyle,
-                       state.OriginX, state.OriginY);
-  } catch (...) {
-    dialogs.ShowMessage("GetWallpaperSystem " + DescribeCurrentException());
-  }
-  state.WallpaperFolder = *a.Get("--folder");
-  controls.style = style;
-  controls.file = a.plain[0];
-  controls.x = ParseInt(a.Get("--x").value_or("0"), "--x");
-  controls.y = ParseInt(a.Get("--y").value_or("0"), "--y");
-  int status = 0;
-  if (controls.file.empty()) {
-    try {
-      ResetDesktopWallpaper(d);
-    } catch (...) {
-      dialogs.ShowMessage(DescribeCurrentException());
-      status = 1;
-    }
-  } else {
-    SetWallpaperSystem(d, controls.file);
-  }
-  for (const std::string& line : log.Lines()) std::cout << line << "\n";
-  return status;
+  return ApplyAsTheProgram(request, store, refresh);
 }
 
 }  // namespace tapisto::tool

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <filesystem>
 
 #include "base/text.h"
 
@@ -103,6 +104,13 @@ DesktopPicture DesktopPictureFrom(const RequestedDesktop& request) {
           ParseBackgroundColour(request.background)};
 }
 
+std::string AbsolutePicturePath(const std::string& file) {
+  if (file.empty() || file.front() == '/') return file;
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
+  return ec ? file : absolute.string();
+}
+
 std::string_view GnomePictureOptions(DesktopStyle style, bool hasPicture) {
   if (!hasPicture) return "none";
   for (const GnomeOption& option : kGnomeOptions) {
@@ -190,8 +198,8 @@ bool CurrentDesktopNames(std::string_view currentDesktop, std::string_view deskt
 
 bool SessionUsesGnomeBackground(std::string_view currentDesktop, bool explicitBackend) {
   if (explicitBackend) return true;
-  // Cinnamon and MATE keep their background in settings of their own (cinnamon_background,
-  // mate_background).
+  // Cinnamon and MATE keep their background in schemas of their own (rows of
+  // gsettings_background.h).
   return std::any_of(kGnomeDesktops.begin(), kGnomeDesktops.end(), [&](std::string_view name) {
     return CurrentDesktopNames(currentDesktop, name);
   });

@@ -47,6 +47,12 @@ struct DesktopPicture {
 };
 DesktopPicture DesktopPictureFrom(const RequestedDesktop& request);
 
+// `file` made absolute against the working folder, as every desktop needs it (a desktop is
+// another process with a working folder of its own); "" stays "", an absolute path is kept
+// exactly as it is. The program and the companion name a picture this way in the hive too,
+// so the hive and the desktop name the same file.
+std::string AbsolutePicturePath(const std::string& file);
+
 // GNOME's picture-options for a style; "none" when there is no picture.
 std::string_view GnomePictureOptions(DesktopStyle style, bool hasPicture);
 // The style that GNOME's picture-options name; nullopt for "none" and for names of no style.

@@ -2,8 +2,9 @@
 
 #include <cstdlib>
 
-#include "desktop/posix/handover/gnome_background.h"
+#include "desktop/posix/handover/gsettings_background.h"
 #include "desktop/posix/handover/x11_root_wallpaper.h"
+#include "desktop/posix/handover/xfce_desktop.h"
 
 namespace tapisto {
 
@@ -53,7 +54,10 @@ bool GnomeRuns(const SessionEnvironment& session) {
 
 // GNOME last: an explicit GSettings backend alone counts as a GNOME session.
 const KnownDesktop kKnownDesktops[] = {
-    {"", GnomeRuns, Make<GnomeHandOver>},
+    {"XFCE", nullptr, Make<XfceHandOver>},
+    {"Cinnamon", nullptr, MakeGSettingsHandOver<kCinnamonBackground>},
+    {"MATE", nullptr, MakeGSettingsHandOver<kMateBackground>},
+    {"", GnomeRuns, MakeGSettingsHandOver<kGnomeBackground>},
 };
 
 }  // namespace

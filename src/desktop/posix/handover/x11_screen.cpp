@@ -48,6 +48,36 @@ std::optional<ScreenSize> PrimaryX11ScreenSize() {
   return ScreenSize{XDisplayWidth(d, screen), XDisplayHeight(d, screen)};
 }
 
+std::vector<std::string> ConnectedX11OutputNames() {
+  std::vector<std::string> names;
+  const x11::DisplayPtr display = x11::OpenDisplay();
+  int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+  if (!display || !XRRQueryExtension(display.get(), &eventBase, &errorBase) ||
+      !XRRQueryVersion(display.get(), &major, &minor) || (major == 1 && minor < 3)) {
+    return names;
+  }
+  Display* d = display.get();
+  const Window root = XDefaultRootWindow(d);
+  const RROutput primary = XRRGetOutputPrimary(d, root);
+  XRRScreenResources* resources = XRRGetScreenResourcesCurrent(d, root);
+  if (resources == nullptr) return names;
+  for (int i = 0; i < resources->noutput; ++i) {
+    XRROutputInfo* output = XRRGetOutputInfo(d, resources, resources->outputs[i]);
+    if (output == nullptr) continue;
+    if (output->connection == RR_Connected && output->crtc != 0) {
+      std::string name(output->name, static_cast<std::size_t>(output->nameLen));
+      if (resources->outputs[i] == primary) {
+        names.insert(names.begin(), std::move(name));
+      } else {
+        names.push_back(std::move(name));
+      }
+    }
+    XRRFreeOutputInfo(output);
+  }
+  XRRFreeScreenResources(resources);
+  return names;
+}
+
 int X11Screen::Width() const {
   return PrimaryX11ScreenSize().value_or(fallback_).width;
 }

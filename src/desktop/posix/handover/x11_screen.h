@@ -2,6 +2,8 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "desktop/ports/screen.h"
 #include "desktop/posix/handover/desktop_handover.h"
@@ -13,6 +15,11 @@ namespace tapisto {
 // root window. Scaling of a desktop session does not enter: X11 counts real pixels. nullopt
 // when there is no X display.
 std::optional<ScreenSize> PrimaryX11ScreenSize();
+
+// The XRandR names of the outputs that show a picture now (connected and on), the primary one
+// first, the rest in the server's order ("HDMI-1", "eDP-1"); empty when there is no X display
+// or no XRandR.
+std::vector<std::string> ConnectedX11OutputNames();
 
 // Asks the X server afresh at every call; where there is no X display it gives the fallback
 // size it was made with.
