@@ -6,6 +6,9 @@ tapisto_packages_build=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev zli
   xvfb)
 # The Linux window (Qt 6 Widgets, its offscreen platform for the tests) and a font for it.
 tapisto_packages_build+=(qt6-base-dev fonts-dejavu-core)
+# The desktop tests: a headless sway with swaybg and grim for its pixels; node runs the
+# scripts handed to the stand-in of KDE Plasma's shell against a mock of its scripting API.
+tapisto_packages_build+=(sway swaybg grim nodejs)
 # For ./run without a display: a virtual X server and the tools for its screenshot.
 tapisto_packages_display=(xvfb xauth x11-apps x11-utils netpbm)
 tapisto_packages_fuzz=(clang libclang-rt-14-dev)

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "desktop/posix/handover/gnome_background.h"
+#include "desktop/posix/handover/sway_handover.h"
 #include "desktop/posix/handover/x11_root_wallpaper.h"
 
 namespace tapisto {
@@ -51,8 +52,13 @@ bool GnomeRuns(const SessionEnvironment& session) {
   return SessionUsesGnomeBackground(session.currentDesktop, session.explicitGSettingsBackend);
 }
 
+bool SwayRuns(const SessionEnvironment& session) {
+  return session.swaySocket;
+}
+
 // GNOME last: an explicit GSettings backend alone counts as a GNOME session.
 const KnownDesktop kKnownDesktops[] = {
+    {"", SwayRuns, Make<SwayHandOver>},
     {"", GnomeRuns, Make<GnomeHandOver>},
 };
 
