@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "desktop/posix/handover/gnome_background.h"
+#include "desktop/posix/handover/plasma_handover.h"
 #include "desktop/posix/handover/sway_handover.h"
 #include "desktop/posix/handover/x11_root_wallpaper.h"
 
@@ -59,6 +60,7 @@ bool SwayRuns(const SessionEnvironment& session) {
 // GNOME last: an explicit GSettings backend alone counts as a GNOME session.
 const KnownDesktop kKnownDesktops[] = {
     {"", SwayRuns, Make<SwayHandOver>},
+    {"KDE", nullptr, Make<PlasmaHandOver>},
     {"", GnomeRuns, Make<GnomeHandOver>},
 };
 
