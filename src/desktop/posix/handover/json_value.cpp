@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "base/text.h"
+
 namespace tapisto {
 
 namespace {
@@ -167,24 +169,6 @@ class JsonReader {
       value = value * 16 + digit;
     }
     return value;
-  }
-
-  static void AppendUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-      out += static_cast<char>(code);
-    } else if (code < 0x800) {
-      out += static_cast<char>(0xC0 | (code >> 6));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      out += static_cast<char>(0xE0 | (code >> 12));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (code >> 18));
-      out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    }
   }
 
   // The code point of a \u escape after its "\u", a surrogate pair joined; a lone surrogate

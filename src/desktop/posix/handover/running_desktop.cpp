@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "desktop/posix/handover/gnome_background.h"
+#include "desktop/posix/handover/lxqt_handover.h"
 #include "desktop/posix/handover/plasma_handover.h"
 #include "desktop/posix/handover/sway_handover.h"
 #include "desktop/posix/handover/x11_root_wallpaper.h"
@@ -61,6 +62,7 @@ bool SwayRuns(const SessionEnvironment& session) {
 const KnownDesktop kKnownDesktops[] = {
     {"", SwayRuns, Make<SwayHandOver>},
     {"KDE", nullptr, Make<PlasmaHandOver>},
+    {"LXQt", nullptr, Make<LxqtHandOver>},
     {"", GnomeRuns, Make<GnomeHandOver>},
 };
 
