@@ -3,9 +3,10 @@
 #include <gio/gio.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
+
+#include "desktop/posix/handover/file_uri.h"
 
 namespace tapisto {
 
@@ -51,20 +52,6 @@ SettingsPtr OpenBackground(SchemaPtr& schema) {
     if (!g_settings_schema_has_key(schema.get(), key)) return nullptr;
   }
   return SettingsPtr(g_settings_new_full(schema.get(), nullptr, nullptr));
-}
-
-std::string FileUri(const std::string& file) {
-  if (file.empty()) return "";
-  std::error_code ec;
-  const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
-  GError* error = nullptr;
-  TextPtr uri(g_filename_to_uri(ec ? file.c_str() : absolute.c_str(), nullptr, &error));
-  if (!uri) {
-    const std::string message = error != nullptr ? error->message : "";
-    g_clear_error(&error);
-    throw DesktopError("Der Pfad \"" + file + "\" ergibt keine Datei-URI: " + message);
-  }
-  return uri.get();
 }
 
 void Set(GSettings* settings, const char* key, const std::string& value) {
@@ -115,9 +102,7 @@ std::optional<GnomeBackground> ReadGnomeBackground() {
   if (!settings) return std::nullopt;
   GnomeBackground background;
   const std::string uri = GetString(settings.get(), "picture-uri");
-  if (TextPtr path{g_filename_from_uri(uri.c_str(), nullptr, nullptr)}) {
-    background.picturePath = path.get();
-  }
+  background.picturePath = PathOfFileUri(uri).value_or("");
   background.pictureOptions = GetString(settings.get(), "picture-options");
   background.primaryColour = GetString(settings.get(), "primary-color");
   return background;

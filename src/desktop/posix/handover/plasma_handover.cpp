@@ -1,20 +1,14 @@
 #include "desktop/posix/handover/plasma_handover.h"
 
 #include <charconv>
-#include <filesystem>
-#include <memory>
 
+#include "desktop/posix/handover/file_uri.h"
 #include "desktop/posix/handover/json_value.h"
 #include "desktop/posix/handover/session_bus.h"
 
 namespace tapisto {
 
 namespace {
-
-struct Free {
-  void operator()(void* memory) const noexcept { g_free(memory); }
-};
-using TextPtr = std::unique_ptr<char, Free>;
 
 // Qt's Image.FillMode numbers, which the image wallpaper's FillMode holds.
 int PlasmaFillMode(DesktopStyle style) {
@@ -76,19 +70,6 @@ std::optional<Colour> ParsePlasmaColour(std::string_view text) {
   }
   if (at != end && *at != ',') return std::nullopt;  // a fourth number is the alpha
   return ComposeRgb(channels[0], channels[1], channels[2]);
-}
-
-std::string FileUrl(const std::string& file) {
-  std::error_code ec;
-  const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
-  GError* error = nullptr;
-  TextPtr uri(g_filename_to_uri(ec ? file.c_str() : absolute.c_str(), nullptr, &error));
-  if (!uri) {
-    const std::string message = error != nullptr ? error->message : "";
-    g_clear_error(&error);
-    throw DesktopError("Der Pfad \"" + file + "\" ergibt keine Datei-URL: " + message);
-  }
-  return uri.get();
 }
 
 std::string Evaluate(const std::string& script) {
@@ -162,7 +143,7 @@ std::string PlasmaWallpaperScript(const DesktopPicture& picture) {
         "  d.wallpaperPlugin = \"org.kde.image\";\n"
         "  d.currentConfigGroup = [\"Wallpaper\", \"org.kde.image\", \"General\"];\n"
         "  d.writeConfig(\"Image\", " +
-        JsStringLiteral(FileUrl(picture.file)) +
+        JsStringLiteral(FileUri(picture.file)) +
         ");\n"
         "  d.writeConfig(\"FillMode\", " +
         std::to_string(PlasmaFillMode(picture.style)) +
@@ -207,8 +188,8 @@ ShownDesktop ShownFromPlasmaOutput(std::string_view output) {
     // The Image may be a file URL or, as older versions kept it, a plain path; anything else
     // (a wallpaper package's folder, a remote URL) is no file the program could show.
     const std::string image = values->StringMember("image").value_or("");
-    if (TextPtr path{g_filename_from_uri(image.c_str(), nullptr, nullptr)}) {
-      shown.picture = path.get();
+    if (const std::optional<std::string> path = PathOfFileUri(image)) {
+      shown.picture = path;
     } else if (image.starts_with("/") && !image.ends_with("/")) {
       shown.picture = image;
     }
