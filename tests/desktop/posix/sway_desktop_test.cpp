@@ -7,10 +7,13 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -207,17 +210,30 @@ TEST_F(SwayDesktop, EachStyleLaysThePictureOutOnTheOutput) {
     const char* tile;
     Rect rect;
     int sx, sy;
+    bool composed = false;
   };
   const std::string picture = QuartersBmp();
+  // The program's compositions: the picture at its offsets (100, 50) on a screen-sized canvas
+  // of the background colour, shown centred.
+  const std::string composition = dir.File("Komposition.bmp");
+  Raster canvas(kWidth, kHeight, kBg);
+  const Raster quarters = Quarters();
+  for (int y = 0; y < quarters.Height(); ++y) {
+    for (int x = 0; x < quarters.Width(); ++x)
+      canvas.SetPixel(100 + x, 50 + y, quarters.Pixel(x, y));
+  }
+  canvas.SetFormat(PixelFormat::Bit24);
+  WriteBmpFile(canvas, composition);
   for (const Row& row : {
            Row{"fit: 8 times, bars above and below", "6", "0", {0, 40, 320, 200}, 8, 8},
            Row{"fill: 12 times, 80 cut off left and right", "10", "0", {-80, 0, 400, 240}, 12, 12},
            Row{"span: as fill", "22", "0", {-80, 0, 400, 240}, 12, 12},
            Row{"stretch", "2", "0", {0, 0, 320, 240}, 8, 12},
            Row{"centre", "0", "0", {140, 110, 180, 130}, 1, 1},
+           Row{"a composition, unscaled", "0", "0", {100, 50, 140, 70}, 1, 1, true},
        }) {
     SCOPED_TRACE(row.name);
-    ASSERT_EQ(Show({picture, row.style, row.tile, "58 110 165"}), "");
+    ASSERT_EQ(Show({row.composed ? composition : picture, row.style, row.tile, "58 110 165"}), "");
     // swaybg's scaling blends the picture's edges with the background over half a scaled
     // pixel: the edge probes keep clear of that.
     const std::vector<Probe> probes =
@@ -271,6 +287,15 @@ TEST_F(SwayDesktop, WhatSwayCannotShowIsAFailureLine) {
   const std::string folder = dir.File("Ordner");
   std::filesystem::create_directory(folder);
   WriteText(dir.File("kein Socket"), "");
+  // A socket that takes the connection and never answers.
+  const std::string silent = dir.File("stumm");
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, silent.c_str(), silent.size() + 1);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 4), 0);
+  ::chmod(silent.c_str(), 0777);
   struct Row {
     const char* name;
     std::string file, socket, reason;
@@ -281,6 +306,7 @@ TEST_F(SwayDesktop, WhatSwayCannotShowIsAFailureLine) {
            Row{"a folder", folder, sway->Socket(), "ist keine Bilddatei"},
            Row{"a path naming nothing", "", dir.File("nichts"), "nicht erreichbar"},
            Row{"a file that is no socket", "", dir.File("kein Socket"), "nicht erreichbar"},
+           Row{"a socket that never answers", "", silent, "nicht binnen 5 Sekunden"},
        }) {
     SCOPED_TRACE(row.name);
     ScopedEnv named("SWAYSOCK", row.socket);
@@ -291,6 +317,7 @@ TEST_F(SwayDesktop, WhatSwayCannotShowIsAFailureLine) {
     EXPECT_NE(line.find(row.reason), std::string::npos) << line;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << "hung";
   }
+  ::close(listener);
 }
 
 TEST(SwayCommand, ThePathIsEscapedForSwaysParserAndWordexp) {
