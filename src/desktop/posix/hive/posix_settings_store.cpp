@@ -20,15 +20,23 @@ namespace {
   throw SettingsError("Ungültiger Datentyp für '" + name + "'");
 }
 
-std::string ReadHiveBytes(const std::string& path, const struct stat& st) {
-  if (st.st_size > kMaxHiveFileBytes) {
-    throw SettingsError("Registry-Datei \"" + path + "\" ist mit " + std::to_string(st.st_size) +
-                        " Bytes zu groß (höchstens " + std::to_string(kMaxHiveFileBytes) + ")");
-  }
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+std::string ReadHiveBytes(const std::string& path) {
+  // O_NONBLOCK: a named pipe in the hive's place must not make the open wait for a writer; the
+  // type check on the open descriptor refuses it (and anything else that is no regular file).
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) {
     throw SettingsError("Kann die Registry-Datei \"" + path +
                         "\" nicht öffnen: " + std::strerror(errno));
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw SettingsError("Registry-Datei \"" + path + "\" ist keine gewöhnliche Datei");
+  }
+  if (st.st_size > kMaxHiveFileBytes) {
+    ::close(fd);
+    throw SettingsError("Registry-Datei \"" + path + "\" ist mit " + std::to_string(st.st_size) +
+                        " Bytes zu groß (höchstens " + std::to_string(kMaxHiveFileBytes) + ")");
   }
   std::string bytes;
   char buffer[16384];
@@ -175,10 +183,7 @@ Hive PosixSettingsStore::Load() {
     Save(fresh);
     return fresh;
   }
-  if (!S_ISREG(st.st_mode)) {
-    throw SettingsError("Registry-Datei \"" + path_ + "\" ist keine gewöhnliche Datei");
-  }
-  return ParseHive(ReadHiveBytes(path_, st), path_);
+  return ParseHive(ReadHiveBytes(path_), path_);
 }
 
 void PosixSettingsStore::Save(const Hive& hive) {
