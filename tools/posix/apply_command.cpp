@@ -1,6 +1,7 @@
 // tapisto-tool apply: reads a hive file as start-up does, then applies a picture (or, with an
 // empty PICTURE, removes the wallpaper) as the program would, writing the hive file. The
 // refresh only re-reads the values written: no running desktop is touched.
+#include <filesystem>
 #include <iostream>
 
 #include "base/error.h"
@@ -80,7 +81,11 @@ int RunApply(const std::vector<std::string>& args) {
   }
   state.WallpaperFolder = *a.Get("--folder");
   controls.style = style;
-  controls.file = a.plain[0];
+  // The desktop reads the hive later, from another folder: a relative path would name nothing
+  // then. The window's open dialog gives absolute paths; the command line is made to match.
+  controls.file = a.plain[0].empty()
+                      ? std::string()
+                      : std::filesystem::absolute(a.plain[0]).lexically_normal().string();
   controls.x = ParseInt(a.Get("--x").value_or("0"), "--x");
   controls.y = ParseInt(a.Get("--y").value_or("0"), "--y");
   int status = 0;
@@ -93,6 +98,14 @@ int RunApply(const std::vector<std::string>& args) {
     }
   } else {
     SetWallpaperSystem(d, controls.file);
+  }
+  // Apply shows its failures and goes on; the exit status tells them. A desktop key that could
+  // not be opened is shown without an error being raised, so it is asked for once more.
+  if (dialogs.ErrorShown()) status = 1;
+  try {
+    if (store.OpenKey(kDesktopKey) == nullptr) status = 1;
+  } catch (const Error&) {
+    status = 1;
   }
   for (const std::string& line : log.Lines()) std::cout << line << "\n";
   return status;

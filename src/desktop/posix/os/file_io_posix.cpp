@@ -6,16 +6,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <random>
-#include <system_error>
 
 #include "base/error.h"
 #include "image/file_io.h"
 
 namespace tapisto {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -36,6 +31,33 @@ class Descriptor {
 
 [[noreturn]] void FailRead(const std::string& what, const std::string& path, int error) {
   throw FileReadError(what + " \"" + path + "\": " + std::strerror(error));
+}
+
+[[noreturn]] void FailWrite(const char* what, const std::string& path, int error) {
+  throw FileWriteError(std::string(what) + " \"" + path + "\": " + std::strerror(error));
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes = bytes.subspan(static_cast<std::size_t>(n));
+  }
+  return true;
 }
 
 std::string KindOf(mode_t mode) {
@@ -83,39 +105,33 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::int64_t ma
 }
 
 void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-  const fs::path target = PathFromUtf8(path);
-  // A file that exists but may not be written (read-only) stays as it is, as a direct write
-  // would leave it; the rename below would otherwise replace it regardless.
-  std::error_code existsError;
-  if (fs::exists(target, existsError)) {
-    std::ofstream probe(target, std::ios::binary | std::ios::app);
-    if (!probe) throw FileWriteError("cannot write file \"" + path + "\"");
+  // A file that exists but may not be written stays as it is, as a direct write would leave
+  // it; the rename below would otherwise replace it regardless.
+  if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) {
+    FailWrite("cannot write", path, errno);
   }
   // A name of our own beside the target, so the rename stays inside one file system.
-  std::random_device rd;
-  fs::path temp = target;
-  temp += fs::path(".tapisto-" + std::to_string(rd()) + ".tmp");
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw FileWriteError("cannot create file \"" + path + "\"");
-    if (!bytes.empty()) {
-      out.write(reinterpret_cast<const char*>(bytes.data()),
-                static_cast<std::streamsize>(bytes.size()));
-    }
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      fs::remove(temp, ignored);
-      throw FileWriteError("cannot write file \"" + path + "\"");
-    }
+  std::string pattern = FolderOf(path) + "/." + NameOf(path) + ".tapisto-XXXXXX";
+  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0) FailWrite("cannot create a temporary file for", path, errno);
+  const std::string temp = pattern;
+  int error = 0;
+  const char* step = nullptr;  // the first step that failed
+  if (!WriteAll(fd, bytes)) {
+    error = errno;
+    step = "cannot write";
   }
-  std::error_code ec;
-  fs::rename(temp, target, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temp, ignored);
-    throw FileWriteError("cannot replace file \"" + path + "\": " + ec.message());
+  if (::close(fd) != 0 && step == nullptr) {
+    error = errno;
+    step = "cannot write";
+  }
+  if (step == nullptr && ::rename(temp.c_str(), path.c_str()) != 0) {
+    error = errno;
+    step = "cannot replace";
+  }
+  if (step != nullptr) {
+    ::unlink(temp.c_str());
+    FailWrite(step, path, error);
   }
 }
 
