@@ -19,9 +19,22 @@ std::filesystem::path PathFromUtf8(const std::string& utf8);
 // ImageTooLargeError when it is larger than `maxBytes`.
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::int64_t maxBytes);
 
+enum class WriteDurability {
+  // Replaced atomically, not flushed to the disk: a picture that is made again from its
+  // sources at the next step, so an offset step stays fast.
+  Atomic,
+  // The user's own data (the settings hive): the new file is flushed to the disk before the
+  // rename and its folder after it, so a power cut keeps the old or the new content.
+  Durable,
+};
+
 // Replaces `path` with `bytes` so that the old file stays whole until the new one is complete:
-// the bytes go to a temporary file in the same folder, which is then renamed over `path`.
-// Throws FileWriteError (the old file untouched) when any step fails.
-void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
+// the bytes go to a temporary file in the same folder, which is then renamed over `path`. A
+// symbolic link is followed (the link stays, the file it names is replaced), and the replaced
+// file keeps its permissions; a new file gets 0666 less the umask (0600 when Durable). Throws
+// FileWriteError (the old file untouched, the temporary file removed) when any step fails; its
+// message names the file and the system's reason.
+void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes,
+                    WriteDurability durability = WriteDurability::Atomic);
 
 }  // namespace tapisto

@@ -1,7 +1,9 @@
 // Whole-file reads and writes on Windows, through the C++ library's wide-path streams.
 #include "image/file_io.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <system_error>
@@ -36,14 +38,15 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::int64_t ma
   return bytes;
 }
 
-void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+// Durability is not asked of this writer on Windows: the settings live in the registry.
+void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes, WriteDurability) {
   const fs::path target = PathFromUtf8(path);
   // A file that exists but may not be written (read-only) stays as it is, as a direct write
   // would leave it; the rename below would otherwise replace it regardless.
   std::error_code existsError;
   if (fs::exists(target, existsError)) {
     std::ofstream probe(target, std::ios::binary | std::ios::app);
-    if (!probe) throw FileWriteError("cannot write file \"" + path + "\"");
+    if (!probe) throw FileWriteError("cannot write file \"" + path + "\": " + std::strerror(errno));
   }
   // A name of our own beside the target, so the rename stays inside one file system.
   std::random_device rd;
@@ -51,17 +54,18 @@ void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes
   temp += fs::path(".tapisto-" + std::to_string(rd()) + ".tmp");
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw FileWriteError("cannot create file \"" + path + "\"");
+    if (!out) throw FileWriteError("cannot create file \"" + path + "\": " + std::strerror(errno));
     if (!bytes.empty()) {
       out.write(reinterpret_cast<const char*>(bytes.data()),
                 static_cast<std::streamsize>(bytes.size()));
     }
     out.flush();
     if (!out) {
+      const int error = errno;
       out.close();
       std::error_code ignored;
       fs::remove(temp, ignored);
-      throw FileWriteError("cannot write file \"" + path + "\"");
+      throw FileWriteError("cannot write file \"" + path + "\": " + std::strerror(error));
     }
   }
   std::error_code ec;

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "desktop/posix/os/atomic_file.h"
 #include "desktop/posix/os/xdg_folders.h"
+#include "image/file_io.h"
 
 namespace tapisto {
 
@@ -188,7 +188,10 @@ Hive PosixSettingsStore::Load() {
 
 void PosixSettingsStore::Save(const Hive& hive) {
   try {
-    ReplaceFileAtomically(path_, FormatHive(hive));
+    const std::string text = FormatHive(hive);
+    WriteWholeFile(path_,
+                   std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+                   WriteDurability::Durable);
   } catch (const FileWriteError& e) {
     throw SettingsError("Kann die Registry-Datei nicht schreiben: " + std::string(e.what()));
   }

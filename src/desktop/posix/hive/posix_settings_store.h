@@ -4,7 +4,7 @@
 //
 // Every operation reads the file afresh, so two stores on one file and edits made from outside
 // while the program runs stay consistent; a hive is a few kilobytes. Every write reads the
-// file, changes the one value and replaces the file atomically (see atomic_file.h). Writers are
+// file, changes the one value and replaces the file atomically and durably (WriteWholeFile in image/file_io.h). Writers are
 // not locked against each other: when two processes write at the same moment, the later
 // replacement wins. A file that cannot be parsed fails every operation with a SettingsError
 // naming the file and line, and is never written.

@@ -33,33 +33,6 @@ class Descriptor {
   throw FileReadError(what + " \"" + path + "\": " + std::strerror(error));
 }
 
-[[noreturn]] void FailWrite(const char* what, const std::string& path, int error) {
-  throw FileWriteError(std::string(what) + " \"" + path + "\": " + std::strerror(error));
-}
-
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes = bytes.subspan(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
 std::string KindOf(mode_t mode) {
   if (S_ISDIR(mode)) return "a folder";
   if (S_ISFIFO(mode)) return "a named pipe";
@@ -102,37 +75,6 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::int64_t ma
   }
   bytes.resize(filled);
   return bytes;
-}
-
-void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-  // A file that exists but may not be written stays as it is, as a direct write would leave
-  // it; the rename below would otherwise replace it regardless.
-  if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) {
-    FailWrite("cannot write", path, errno);
-  }
-  // A name of our own beside the target, so the rename stays inside one file system.
-  std::string pattern = FolderOf(path) + "/." + NameOf(path) + ".tapisto-XXXXXX";
-  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd < 0) FailWrite("cannot create a temporary file for", path, errno);
-  const std::string temp = pattern;
-  int error = 0;
-  const char* step = nullptr;  // the first step that failed
-  if (!WriteAll(fd, bytes)) {
-    error = errno;
-    step = "cannot write";
-  }
-  if (::close(fd) != 0 && step == nullptr) {
-    error = errno;
-    step = "cannot write";
-  }
-  if (step == nullptr && ::rename(temp.c_str(), path.c_str()) != 0) {
-    error = errno;
-    step = "cannot replace";
-  }
-  if (step != nullptr) {
-    ::unlink(temp.c_str());
-    FailWrite(step, path, error);
-  }
 }
 
 }  // namespace tapisto
