@@ -19,6 +19,11 @@ std::filesystem::path PathFromUtf8(const std::string& utf8);
 // ImageTooLargeError when it is larger than `maxBytes`.
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::int64_t maxBytes);
 
+// Whether WriteWholeFile may replace `path`: the file (when it exists) and its folder may be
+// written. On POSIX systems a file or folder whose mode grants nobody write access counts as
+// not writable for root too.
+bool CanReplaceFile(const std::string& path);
+
 enum class WriteDurability {
   // Replaced atomically, not flushed to the disk: a picture that is made again from its
   // sources at the next step, so an offset step stays fast.
@@ -31,7 +36,10 @@ enum class WriteDurability {
 // Replaces `path` with `bytes` so that the old file stays whole until the new one is complete:
 // the bytes go to a temporary file in the same folder, which is then renamed over `path`. A
 // symbolic link is followed (the link stays, the file it names is replaced), and the replaced
-// file keeps its permissions; a new file gets 0666 less the umask (0600 when Durable). Throws
+// file keeps its owner (where permitted), group and permissions; a new file gets 0666 less the
+// umask (0600 when Durable). A file with several hard links is written in place instead, after
+// a backup copy, so that every name keeps seeing one file. A file that CanReplaceFile refuses is
+// not touched. Throws
 // FileWriteError (the old file untouched, the temporary file removed) when any step fails; its
 // message names the file and the system's reason.
 void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes,

@@ -38,15 +38,21 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::int64_t ma
   return bytes;
 }
 
+bool CanReplaceFile(const std::string& path) {
+  const fs::path target = PathFromUtf8(path);
+  std::error_code existsError;
+  if (!fs::exists(target, existsError)) return true;
+  std::ofstream probe(target, std::ios::binary | std::ios::app);
+  return static_cast<bool>(probe);
+}
+
 // Durability is not asked of this writer on Windows: the settings live in the registry.
 void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes, WriteDurability) {
   const fs::path target = PathFromUtf8(path);
   // A file that exists but may not be written (read-only) stays as it is, as a direct write
   // would leave it; the rename below would otherwise replace it regardless.
-  std::error_code existsError;
-  if (fs::exists(target, existsError)) {
-    std::ofstream probe(target, std::ios::binary | std::ios::app);
-    if (!probe) throw FileWriteError("cannot write file \"" + path + "\": " + std::strerror(errno));
+  if (!CanReplaceFile(path)) {
+    throw FileWriteError("cannot write file \"" + path + "\": " + std::strerror(errno));
   }
   // A name of our own beside the target, so the rename stays inside one file system.
   std::random_device rd;

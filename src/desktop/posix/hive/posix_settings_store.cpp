@@ -158,6 +158,9 @@ std::string PosixSettingsStore::DefaultHivePath() {
 std::unique_ptr<SettingsKey> PosixSettingsStore::OpenKey(const std::string& path) {
   const std::string trimmed(TrimKeyPath(path));
   if (!Load().KeyExists(trimmed)) return nullptr;
+  // Keys are opened for reading and writing, as the program opens them in the registry: a hive
+  // file or folder the user may not write is the registry's "access denied".
+  if (!CanReplaceFile(path_)) return nullptr;
   return std::make_unique<PosixSettingsKey>(*this, trimmed);
 }
 

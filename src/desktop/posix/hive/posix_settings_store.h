@@ -4,10 +4,10 @@
 //
 // Every operation reads the file afresh, so two stores on one file and edits made from outside
 // while the program runs stay consistent; a hive is a few kilobytes. Every write reads the
-// file, changes the one value and replaces the file atomically and durably (WriteWholeFile in image/file_io.h). Writers are
-// not locked against each other: when two processes write at the same moment, the later
-// replacement wins. A file that cannot be parsed fails every operation with a SettingsError
-// naming the file and line, and is never written.
+// file, changes the one value and replaces the file atomically and durably (WriteWholeFile in
+// image/file_io.h). Writers are not locked against each other: when two processes write at the same
+// moment, the later replacement wins. A file that cannot be parsed fails every operation with a
+// SettingsError naming the file and line, and is never written.
 #pragma once
 
 #include <functional>
@@ -35,7 +35,8 @@ class PosixSettingsStore final : public SettingsStore {
 
   // Key paths are relative to HKEY_CURRENT_USER; leading and trailing backslashes are ignored
   // and ASCII letters compare without case. A key exists when the file has its section or a
-  // section below it.
+  // section below it. A hive that may not be written (read-only, or in a folder the user may
+  // not write) opens no key, as the registry denies a key opened for writing.
   std::unique_ptr<SettingsKey> OpenKey(const std::string& path) override;
 
   // The hive as the file holds it now. A missing file is first created (with its folders) as a

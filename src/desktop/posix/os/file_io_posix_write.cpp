@@ -9,7 +9,9 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <random>
+#include <vector>
 
 #include "base/error.h"
 #include "image/file_io.h"
@@ -73,6 +75,83 @@ int CreateTemporaryFile(const std::string& target, mode_t mode, std::string& tem
   return -1;
 }
 
+// Whether this process may change the file or folder `st` describes: the system must allow it
+// (access), and its mode must grant someone write access. The second rule holds for root too,
+// who may write anything: a file or folder the user made read-only is the user's "access
+// denied", and is respected as the registry respects it.
+bool Writable(const std::string& path, const struct stat& st) {
+  return ::access(path.c_str(), W_OK) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+}
+
+// The reason a replacement of `target` is refused (an errno value), 0 when it is allowed.
+int RefusalOf(const std::string& target, const struct stat* old) {
+  if (old != nullptr) {
+    if (S_ISDIR(old->st_mode)) return EISDIR;
+    if (!Writable(target, *old)) return EACCES;
+  }
+  struct stat folder {};
+  const std::string folderPath = FolderOf(target);
+  // A folder that cannot be looked at is left to the creation of the file to report.
+  if (::stat(folderPath.c_str(), &folder) == 0 && !Writable(folderPath, folder)) return EACCES;
+  return 0;
+}
+
+// Gives the new file the owner, group and mode of the one it replaces. The owner can only be
+// kept where the system permits it (root writing a user's file); the group is kept where this
+// user belongs to it.
+bool KeepOwnerAndMode(int fd, const struct stat& old) {
+  if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+    static_cast<void>(::fchown(fd, static_cast<uid_t>(-1), old.st_gid));
+  }
+  // After fchown, which clears the set-user-ID and set-group-ID bits.
+  return ::fchmod(fd, old.st_mode & 07777) == 0;
+}
+
+bool WriteAt(int fd, std::span<const std::uint8_t> bytes, bool durable) {
+  return ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, bytes) &&
+         ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && (!durable || ::fsync(fd) == 0);
+}
+
+// A file with more than one name (hard links) is written in place: a rename would give only
+// this name the new content. Its old content goes to a backup copy beside it first, which
+// outlives a crash during the write and is removed once the new content is complete; a write
+// that fails puts the old content back.
+void WriteInPlace(const std::string& path, const std::string& target,
+                  std::span<const std::uint8_t> bytes, bool durable) {
+  std::vector<std::uint8_t> before;
+  try {
+    before = ReadWholeFile(target, std::numeric_limits<std::int64_t>::max());
+  } catch (const FileReadError& e) {
+    throw FileWriteError(std::string("cannot keep a copy of \"") + path + "\": " + e.what());
+  }
+  const std::string backup = FolderOf(target) + "/." + NameOf(target) + ".tapisto-backup";
+  const int copy = ::open(backup.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (copy < 0) FailWrite("cannot keep a copy of", path, errno);
+  const bool copied = WriteAt(copy, before, true);
+  const int copyError = errno;
+  ::close(copy);
+  if (!copied) {
+    ::unlink(backup.c_str());
+    FailWrite("cannot keep a copy of", path, copyError);
+  }
+  const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) {
+    const int error = errno;
+    ::unlink(backup.c_str());
+    FailWrite("cannot write", path, error);
+  }
+  const bool written = WriteAt(fd, bytes, durable);
+  const int error = errno;
+  const bool restored = written || WriteAt(fd, before, true);
+  ::close(fd);
+  if (restored) ::unlink(backup.c_str());
+  if (!written) {
+    if (restored) FailWrite("cannot write", path, error);
+    throw FileWriteError("cannot write \"" + path + "\": " + std::strerror(error) +
+                         "; its old content is in \"" + backup + "\"");
+  }
+}
+
 void SyncFolder(const std::string& folder) {
   // The new name is on the disk only once its folder is; a failure here loses nothing.
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -84,16 +163,27 @@ void SyncFolder(const std::string& folder) {
 
 }  // namespace
 
+bool CanReplaceFile(const std::string& path) {
+  const std::string target = FollowLink(path);
+  struct stat old {};
+  return RefusalOf(target, ::stat(target.c_str(), &old) == 0 ? &old : nullptr) == 0;
+}
+
 void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes,
                     WriteDurability durability) {
   const std::string target = FollowLink(path);
   const bool durable = durability == WriteDurability::Durable;
   struct stat old {};
   const bool exists = ::stat(target.c_str(), &old) == 0;
-  if (exists && S_ISDIR(old.st_mode)) FailWrite("cannot replace", path, EISDIR);
-  // A file that exists but may not be written stays as it is, as a direct write would leave
-  // it; the rename below would otherwise replace it regardless.
-  if (exists && ::access(target.c_str(), W_OK) != 0) FailWrite("cannot write", path, errno);
+  // A file or folder that may not be written stays as it is; the rename below would otherwise
+  // replace the file regardless of its own permissions.
+  if (const int refusal = RefusalOf(target, exists ? &old : nullptr)) {
+    FailWrite(refusal == EISDIR ? "cannot replace" : "cannot write", path, refusal);
+  }
+  if (exists && S_ISREG(old.st_mode) && old.st_nlink > 1) {
+    WriteInPlace(path, target, bytes, durable);
+    return;
+  }
 
   std::string temp;
   const int fd = CreateTemporaryFile(target, durable ? 0600 : 0666, temp);
@@ -106,7 +196,7 @@ void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes
   };
   if (!WriteAll(fd, bytes)) {
     failed("cannot write");
-  } else if (exists && ::fchmod(fd, old.st_mode & 07777) != 0) {
+  } else if (exists && !KeepOwnerAndMode(fd, old)) {
     failed("cannot set the permissions of");
   } else if (durable && ::fsync(fd) != 0) {
     failed("cannot flush");
