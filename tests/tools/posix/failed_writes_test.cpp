@@ -2,6 +2,8 @@
 // gives the system's reason.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -82,13 +84,39 @@ TEST(FailedWrites, AFullDiskFailsTheComposeWithTheReasonAndLeavesNoTemporaryFile
   FailedWriteRig rig;
   ProgramResult r;
   {
-    const FileSizeLimit limit(2000);  // the child inherits the limit: a "full disk"
+    // The child inherits the limit, a "full disk", and the signal's default action, which
+    // would end it: the tool must ignore the signal itself.
+    const FileSizeLimit limit(2000);
+    std::signal(SIGXFSZ, SIG_DFL);
     r = rig.Run(rig.Compose(rig.dir.File("out")));
   }
   EXPECT_EQ(r.exitCode, 1) << r.err;
   EXPECT_EQ(r.out, "");
   EXPECT_NE(r.err.find("File too large"), std::string::npos) << r.err;
   EXPECT_TRUE(fs::is_empty(rig.dir.File("out")));
+}
+
+// What writes killed on the way left behind goes at the next write into the folder, once it is
+// an hour old; files of others and recent ones stay.
+TEST(FailedWrites, StaleTemporaryFilesOfOursAreRemovedAtTheNextWrite) {
+  FailedWriteRig rig;
+  const std::string out = rig.dir.File("out");
+  const auto twoHoursAgo = fs::file_time_type::clock::now() - std::chrono::hours(2);
+  const std::vector<std::string> stale = {out + "/.0Logo.jpg.tapisto-Ab3dE9.tmp",
+                                          out + "/0Logo.jpg.tapisto-3141592653.tmp",
+                                          rig.dir.File(".HKCU.reg.x7Yz0Q")};
+  const std::vector<std::string> kept = {out + "/Urlaub.tmp", out + "/.Logo.jpg.tapisto-fresh1.tmp",
+                                         rig.dir.File(".Anderes.reg.x7Yz0Q")};
+  for (const std::string& file : stale) WriteBytes(file, {1});
+  for (const std::string& file : kept) WriteBytes(file, {2});
+  for (const std::string& file : stale) fs::last_write_time(file, twoHoursAgo);
+  fs::last_write_time(kept[0], twoHoursAgo);
+  fs::last_write_time(kept[2], twoHoursAgo);
+
+  EXPECT_EQ(rig.Run(rig.Compose(out)).exitCode, 0);
+  EXPECT_EQ(rig.Run(rig.Apply(rig.dir.File("Logo.jpg"), "zentriert")).exitCode, 0);
+  for (const std::string& file : stale) EXPECT_FALSE(fs::exists(file)) << file;
+  for (const std::string& file : kept) EXPECT_TRUE(fs::exists(file)) << file;
 }
 
 TEST(FailedWrites, ApplyExitsOneWhenTheApplyFailedAndWritesAbsolutePaths) {

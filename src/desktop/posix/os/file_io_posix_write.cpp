@@ -1,16 +1,21 @@
 // The one writer of whole files on POSIX systems: every file the program writes (the settings
 // hive, composed and converted pictures) is replaced through a temporary file beside it, so a
 // crash at any moment leaves either the old or the new content.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <limits>
+#include <mutex>
 #include <random>
+#include <set>
 #include <vector>
 
 #include "base/error.h"
@@ -152,6 +157,68 @@ void WriteInPlace(const std::string& path, const std::string& target,
   }
 }
 
+// A file over the process's size limit (ulimit -f) raises SIGXFSZ, which ends the process
+// unless it is ignored; ignored, the write fails with EFBIG and the temporary file is removed
+// like after any failed write. A handler someone installed stays.
+void IgnoreFileSizeSignal() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct sigaction current {};
+    if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+      std::signal(SIGXFSZ, SIG_IGN);
+    }
+  });
+}
+
+bool IsAlphanumeric(std::string_view text) {
+  for (const char c : text) {
+    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) {
+      return false;
+    }
+  }
+  return !text.empty();
+}
+
+// Whether `entry` is a temporary file of ours for writing `name`, or for any file of the folder:
+// ".NAME.tapisto-XXXXXX.tmp" (this writer), "NAME.tapisto-N.tmp" (the earlier picture writer)
+// and ".NAME.XXXXXX" for this very `name` (the earlier hive writer).
+bool IsOurTemporaryFile(std::string_view entry, std::string_view name) {
+  constexpr std::string_view kMark = ".tapisto-";
+  if (entry.ends_with(".tmp")) {
+    const auto mark = entry.rfind(kMark);
+    return mark != std::string_view::npos && mark > 0 &&
+           IsAlphanumeric(
+               entry.substr(mark + kMark.size(), entry.size() - 4 - mark - kMark.size()));
+  }
+  return entry.size() == name.size() + 8 && entry.starts_with('.') &&
+         entry.substr(1, name.size()) == name && entry[name.size() + 1] == '.' &&
+         IsAlphanumeric(entry.substr(name.size() + 2));
+}
+
+// Removes what writes killed on the way (kill -9, a power cut) left in `folder`: temporary
+// files of ours, of this user, untouched for an hour, so that no write still running can own
+// them. The folder is looked through once per process for each file written there.
+void RemoveStaleTemporaryFiles(const std::string& folder, const std::string& name) {
+  static std::mutex mutex;
+  static std::set<std::string> done;
+  {
+    const std::lock_guard lock(mutex);
+    if (!done.insert(folder + '/' + name).second) return;
+  }
+  DIR* listing = ::opendir(folder.c_str());
+  if (listing == nullptr) return;
+  const std::time_t hourAgo = std::time(nullptr) - 3600;
+  while (const dirent* entry = ::readdir(listing)) {
+    if (!IsOurTemporaryFile(entry->d_name, name)) continue;
+    struct stat st {};
+    if (::fstatat(::dirfd(listing), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_mtime < hourAgo) {
+      ::unlinkat(::dirfd(listing), entry->d_name, 0);
+    }
+  }
+  ::closedir(listing);
+}
+
 void SyncFolder(const std::string& folder) {
   // The new name is on the disk only once its folder is; a failure here loses nothing.
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -171,8 +238,10 @@ bool CanReplaceFile(const std::string& path) {
 
 void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes,
                     WriteDurability durability) {
+  IgnoreFileSizeSignal();
   const std::string target = FollowLink(path);
   const bool durable = durability == WriteDurability::Durable;
+  RemoveStaleTemporaryFiles(FolderOf(target), NameOf(target));
   struct stat old {};
   const bool exists = ::stat(target.c_str(), &old) == 0;
   // A file or folder that may not be written stays as it is; the rename below would otherwise
