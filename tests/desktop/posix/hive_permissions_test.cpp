@@ -7,6 +7,8 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "desktop/apply.h"
 #include "desktop_rig.h"
@@ -85,7 +87,37 @@ TEST(HivePermissions, AWriteKeepsOwnerGroupModeAndHardLinks) {
   EXPECT_EQ(ReadText(second), rig.HiveText());
   EXPECT_NE(ReadText(second).find("\"Wallpaper\"=\"zwei.jpg\""), std::string::npos);
   EXPECT_EQ(rig.Stat().st_ino, after.st_ino);
-  EXPECT_EQ(std::distance(fs::directory_iterator(rig.Folder()), fs::directory_iterator()), 1);
+  for (const auto& entry : fs::directory_iterator(rig.Folder())) {
+    EXPECT_TRUE(entry.path().filename() == "HKCU.reg" || entry.path().filename() == "HKCU.reg.lock")
+        << entry.path();
+  }
+}
+
+// Writers on one hive file, each with its own store as separate processes have: every value
+// written must be there at the end, none replaced by another writer's older copy of the file.
+TEST(HivePermissions, ConcurrentWritersLoseNoValue) {
+  HiveRig rig;
+  constexpr int kWriters = 4;
+  constexpr int kWrites = 25;
+  std::vector<std::thread> writers;
+  for (int w = 0; w < kWriters; ++w) {
+    writers.emplace_back([&rig, w] {
+      PosixSettingsStore store(rig.store.HivePath());
+      for (int i = 0; i < kWrites; ++i) {
+        store.OpenKey("Control Panel\\Desktop")
+            ->WriteString("Wert " + std::to_string(w) + "-" + std::to_string(i), "x");
+      }
+    });
+  }
+  for (std::thread& writer : writers) writer.join();
+  const auto key = rig.store.OpenKey("Control Panel\\Desktop");
+  int missing = 0;
+  for (int w = 0; w < kWriters; ++w) {
+    for (int i = 0; i < kWrites; ++i) {
+      missing += key->ValueExists("Wert " + std::to_string(w) + "-" + std::to_string(i)) ? 0 : 1;
+    }
+  }
+  EXPECT_EQ(missing, 0);
 }
 
 }  // namespace

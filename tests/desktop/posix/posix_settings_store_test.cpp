@@ -228,7 +228,7 @@ TEST(PosixSettingsStore, ABrokenHiveIsReportedAndNeverOverwritten) {
   EXPECT_TRUE(ErrorOf([&] { key->ReadString("Wallpaper", ""); }).starts_with(expected));
   EXPECT_EQ(rig.HiveText(), broken);
   EXPECT_EQ(FolderEntries(fs::path(rig.store.HivePath()).parent_path()),
-            std::vector<std::string>{"HKCU.reg"});
+            (std::vector<std::string>{"HKCU.reg", "HKCU.reg.lock"}));
 }
 
 TEST(PosixSettingsStore, HiveFilesThatAreNoFileOrTooLargeAreRefused) {
@@ -262,11 +262,11 @@ TEST(PosixSettingsStore, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
       << failure;
   EXPECT_EQ(rig.HiveText(), before);
   const fs::path folder = fs::path(rig.store.HivePath()).parent_path();
-  EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"HKCU.reg"});
+  EXPECT_EQ(FolderEntries(folder), (std::vector<std::string>{"HKCU.reg", "HKCU.reg.lock"}));
 
   key->WriteString("Wallpaper", std::string(10000, 'x'));
   EXPECT_EQ(key->ReadString("Wallpaper", "").size(), 10000u);
-  EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"HKCU.reg"});
+  EXPECT_EQ(FolderEntries(folder), (std::vector<std::string>{"HKCU.reg", "HKCU.reg.lock"}));
 }
 
 TEST(DurableWrite, ReplacesKeepingModeAndLinks) {

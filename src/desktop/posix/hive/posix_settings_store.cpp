@@ -7,8 +7,10 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
+#include "desktop/posix/hive/hive_lock.h"
 #include "desktop/posix/os/xdg_folders.h"
 #include "image/file_io.h"
 
@@ -124,9 +126,11 @@ class PosixSettingsKey final : public SettingsKey {
     return key == nullptr ? nullptr : FindValue(*key, name);
   }
 
-  // Replaces the value in its place, or appends it to its key.
+  // Replaces the value in its place, or appends it to its key. The lock keeps another writer
+  // from replacing the file between this read and this write.
   void Write(HiveValue value) {
-    Hive hive = store_.Load();
+    const HiveLock lock(store_.HivePath());
+    Hive hive = store_.Load(PosixSettingsStore::HiveLocking::AlreadyHeld);
     if (!hive.KeyExists(path_)) {
       throw SettingsError("Der Schlüssel \"" + path_ + "\" existiert nicht mehr");
     }
@@ -164,7 +168,7 @@ std::unique_ptr<SettingsKey> PosixSettingsStore::OpenKey(const std::string& path
   return std::make_unique<PosixSettingsKey>(*this, trimmed);
 }
 
-Hive PosixSettingsStore::Load() {
+Hive PosixSettingsStore::Load(HiveLocking locking) {
   if (path_.empty()) {
     throw SettingsError("Kein Ort für die Registry-Datei: weder XDG_CONFIG_HOME noch HOME");
   }
@@ -174,8 +178,6 @@ Hive PosixSettingsStore::Load() {
       throw SettingsError("Kann die Registry-Datei \"" + path_ +
                           "\" nicht öffnen: " + std::strerror(errno));
     }
-    Hive fresh = FreshDesktopProfile();
-    if (seed_) seed_(fresh);
     std::error_code ec;
     const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder, ec);
@@ -183,8 +185,15 @@ Hive PosixSettingsStore::Load() {
       throw SettingsError("Kann den Ordner der Registry-Datei \"" + path_ +
                           "\" nicht anlegen: " + ec.message());
     }
-    Save(fresh);
-    return fresh;
+    // Another writer may create it first; then its file is read, not replaced.
+    std::optional<HiveLock> lock;
+    if (locking == HiveLocking::Take) lock.emplace(path_);
+    if (::stat(path_.c_str(), &st) != 0) {
+      Hive fresh = FreshDesktopProfile();
+      if (seed_) seed_(fresh);
+      Save(fresh);
+      return fresh;
+    }
   }
   return ParseHive(ReadHiveBytes(path_), path_);
 }

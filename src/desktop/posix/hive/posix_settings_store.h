@@ -5,9 +5,10 @@
 // Every operation reads the file afresh, so two stores on one file and edits made from outside
 // while the program runs stay consistent; a hive is a few kilobytes. Every write reads the
 // file, changes the one value and replaces the file atomically and durably (WriteWholeFile in
-// image/file_io.h). Writers are not locked against each other: when two processes write at the same
-// moment, the later replacement wins. A file that cannot be parsed fails every operation with a
-// SettingsError naming the file and line, and is never written.
+// image/file_io.h), holding an advisory lock beside the hive from the read to the rename
+// (hive_lock.h), so writers in other processes never lose each other's values. A file that cannot
+// be parsed fails every operation with a SettingsError naming the file and line, and is never
+// written.
 #pragma once
 
 #include <functional>
@@ -40,9 +41,11 @@ class PosixSettingsStore final : public SettingsStore {
   std::unique_ptr<SettingsKey> OpenKey(const std::string& path) override;
 
   // The hive as the file holds it now. A missing file is first created (with its folders) as a
-  // fresh desktop profile has it (FreshDesktopProfile), changed by the seed when there is one.
-  // Throws SettingsError.
-  Hive Load();
+  // fresh desktop profile has it (FreshDesktopProfile), changed by the seed when there is one,
+  // under the hive's lock (see hive_lock.h) unless the caller holds it already: a second lock
+  // on it in the same process would wait forever. Throws SettingsError.
+  enum class HiveLocking { Take, AlreadyHeld };
+  Hive Load(HiveLocking locking = HiveLocking::Take);
   // Replaces the file with `hive`. Throws SettingsError, the old file untouched.
   void Save(const Hive& hive);
 
