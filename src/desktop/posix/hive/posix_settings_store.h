@@ -2,14 +2,16 @@
 // registry editor's export format (see reg_hive.h), by default
 // $XDG_CONFIG_HOME/tapisto/HKCU.reg.
 //
-// Every operation reads the file afresh, so two stores on one file and edits made from outside
-// while the program runs stay consistent; a hive is a few kilobytes. Every write reads the
-// file, changes the one value and replaces the file atomically and durably (WriteWholeFile in
+// Every operation looks at the file afresh (it is parsed again when it changed), so two stores on
+// one file and edits made from outside while the program runs stay consistent. Every write reads
+// the file, changes the one value and replaces the file atomically and durably (WriteWholeFile in
 // image/file_io.h), holding an advisory lock beside the hive from the read to the rename
 // (hive_lock.h), so writers in other processes never lose each other's values. A file that cannot
 // be parsed fails every operation with a SettingsError naming the file and line, and is never
 // written.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <functional>
 #include <memory>
@@ -46,12 +48,22 @@ class PosixSettingsStore final : public SettingsStore {
   // on it in the same process would wait forever. Throws SettingsError.
   enum class HiveLocking { Take, AlreadyHeld };
   Hive Load(HiveLocking locking = HiveLocking::Take);
-  // Replaces the file with `hive`. Throws SettingsError, the old file untouched.
+  // Load() without the copy: the hive is parsed again only when the file is not the one last
+  // read or written (another file, size or time), so a large hive is parsed once, not at every
+  // operation. Valid until the next call on this store.
+  const Hive& Current(HiveLocking locking = HiveLocking::Take);
+  // Current() to be changed in place and given to Save() at once, under the hive's lock.
+  Hive& CurrentForChange(HiveLocking locking);
+  // Replaces the file with `hive` (it may be CurrentForChange()'s). Throws SettingsError, the
+  // old file untouched; the hive is then read from the file again at the next operation.
   void Save(const Hive& hive);
 
  private:
   std::string path_;
   FreshHiveSeed seed_;
+  Hive cached_;
+  struct stat cachedStat_ {};
+  bool cacheValid_ = false;
 };
 
 }  // namespace tapisto
