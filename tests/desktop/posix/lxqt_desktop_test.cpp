@@ -128,6 +128,16 @@ TEST_F(LxqtSession, AFirstStartTakesWhatPcmanfmQtsSettingsShow) {
     // Reading never writes.
     EXPECT_EQ(ReadText(settings), row.text);
   }
+
+  // A named pipe in the settings file's place is refused at once, never waited on: the first
+  // start keeps the fresh values.
+  std::filesystem::remove(settings);
+  ASSERT_EQ(::mkfifo(settings.c_str(), 0600), 0);
+  const std::string path = dir.File("fifo/HKCU.reg");
+  PosixSettingsStore(path, SeedFromRunningDesktop).Load();
+  Hive hive = ParseHive(ReadText(path), path);
+  EXPECT_EQ(DesktopValuesOf(hive).wallpaper, fresh.wallpaper);
+  EXPECT_EQ(DesktopValuesOf(hive).background, fresh.background);
 }
 
 }  // namespace

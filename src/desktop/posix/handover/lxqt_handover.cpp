@@ -9,14 +9,16 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "base/text.h"
 #include "desktop/posix/os/xdg_folders.h"
+#include "image/file_io.h"
 
 extern char** environ;
 
@@ -206,11 +208,17 @@ void LxqtHandOver::HandOver(const DesktopPicture& picture) {
 ShownDesktop LxqtHandOver::ReadShown() {
   const std::string config = ConfigHome();
   if (config.empty()) return {};
-  std::ifstream in(JoinUnderFolder(config, "pcmanfm-qt/lxqt/settings.conf"), std::ios::binary);
-  if (!in) return {};
-  std::ostringstream text;
-  text << in.rdbuf();
-  return ShownFromPcmanfmQtSettings(text.str());
+  const std::string path = JoinUnderFolder(config, "pcmanfm-qt/lxqt/settings.conf");
+  if (!std::filesystem::exists(path)) return {};
+  // Read through the program's own reader: a named pipe or an outsized file in its place is
+  // refused, never waited on. A settings file is a few kilobytes.
+  constexpr std::int64_t kMaxSettingsBytes = 1 << 20;
+  try {
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(path, kMaxSettingsBytes);
+    return ShownFromPcmanfmQtSettings(std::string(bytes.begin(), bytes.end()));
+  } catch (const Error& e) {
+    throw DesktopError(e.what());
+  }
 }
 
 }  // namespace tapisto
