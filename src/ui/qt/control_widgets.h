@@ -1,13 +1,11 @@
 // Qt widgets for the controls whose behaviour Qt's own widgets do not give: labels and a line
-// edit that report a click, and the spin field, whose text is the model's and whose arrows step
-// when the left button is released over them.
+// edit that report a click, and the spin field, whose text and arrows are the model's.
 #pragma once
 
 #include <QAbstractSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
-#include <QTimer>
 #include <functional>
 
 #include "desktop/ports/dialogs.h"
@@ -50,23 +48,17 @@ class ClickLineEdit final : public QLineEdit {
 };
 
 // A view of a SpinEditModel. The model is authoritative: typed text goes to UserEdit whole,
-// arrows and the Up and Down keys to UserStepUp and UserStepDown, losing the focus to
-// UserLeaveField; Mirror() shows the model's text. Typing accepts digits, "+", "-" and the
-// locale's decimal separator; a text set by the program is shown whatever it holds.
-//
-// An arrow steps when the left button is released over it, not when it is pressed; held down,
-// it steps after 400 ms and then every 100 ms while the pointer stays over it. So a click's one
-// step comes after the release, which the message hook has seen first.
+// the characters the model refuses never reach it; the arrows under the pointer go to the
+// model's arrow calls, which step and repeat; the Up and Down keys go to UserStepUp and
+// UserStepDown, losing the focus to UserLeaveField. Mirror() shows the model's text and its
+// pressed arrow.
 class SpinField final : public QAbstractSpinBox {
  public:
-  static constexpr int kFirstRepeatMs = 400;
-  static constexpr int kRepeatMs = 100;
-
   SpinField(SpinEditModel& model, Dialogs& dialogs, QWidget* parent);
 
   void Mirror();
-  // The arrow under `pos` (widget coordinates): SC_SpinBoxUp, SC_SpinBoxDown or SC_None.
-  QStyle::SubControl ArrowAt(const QPoint& pos) const;
+  // The arrow under `pos` (widget coordinates).
+  SpinArrow ArrowAt(const QPoint& pos) const;
 
  protected:
   void stepBy(int steps) override;
@@ -80,14 +72,8 @@ class SpinField final : public QAbstractSpinBox {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void Step(QStyle::SubControl arrow);
-  void Repeat();
-
   SpinEditModel& model_;
   Dialogs& dialogs_;
-  QTimer repeat_;
-  QStyle::SubControl pressedArrow_ = QStyle::SC_None;
-  bool overPressedArrow_ = false;
 };
 
 }  // namespace tapisto

@@ -18,7 +18,6 @@ namespace tapisto {
 
 class ClickLabel;
 class ClickLineEdit;
-class SpinField;
 
 class MainWindowView final : public QWidget {
  public:
@@ -41,7 +40,7 @@ class MainWindowView final : public QWidget {
 
  private:
   void Build();
-  QWidget* MakeControl(const ControlLayout& row);
+  QWidget* MakeControl(const Form1Control& control);
   void ConnectModels();
   void SetTabOrder();
   void FocusModelControl();
@@ -58,8 +57,6 @@ class MainWindowView final : public QWidget {
   double scale_;
   std::map<std::string, QWidget*, std::less<>> controls_;
   ClickLineEdit* edit1_ = nullptr;
-  SpinField* spinEdit1_ = nullptr;
-  SpinField* spinEdit2_ = nullptr;
   QComboBox* comboBox1_ = nullptr;
   bool editAllSelected_ = false;
   QMetaObject::Connection focusConnection_;
