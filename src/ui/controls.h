@@ -37,13 +37,31 @@ struct ControlBase {
   bool enabled_ = true;
 };
 
-// A push button, label, picture or link label: a caption and a click handler.
-struct ClickableControl : ControlBase {
-  std::string caption;
+// What a control that reports clicks has: the click handler, and a click as the window
+// framework counts it for a control that does not count its own (a label, the picture, the
+// file field): the left button pressed inside the control and released inside it.
+class ClickSource {
+ public:
   Handler onClick;
   void UserClick() const {
     if (onClick) onClick();
   }
+  void UserPressLeft() noexcept { pressed_ = true; }
+  void UserReleaseLeft(bool inside) {
+    const bool click = pressed_ && inside;
+    pressed_ = false;
+    if (click) UserClick();
+  }
+  // The press ended without a release (the pointer was taken elsewhere): no click.
+  void UserCancelPress() noexcept { pressed_ = false; }
+
+ private:
+  bool pressed_ = false;
+};
+
+// A push button, label, picture or link label: a caption and a click handler.
+struct ClickableControl : ControlBase, ClickSource {
+  std::string caption;
 };
 
 // A picture control (Image1): shows `picture` unscaled from its top-left corner.
@@ -60,7 +78,7 @@ struct OpenDialogModel {
 
 // A single-line edit box (Edit1). Every change of the text runs the change handler; setting
 // the text it already holds is no change.
-class EditModel : public ControlBase {
+class EditModel : public ControlBase, public ClickSource {
  public:
   const std::string& Text() const noexcept { return text_; }
   void SetText(const std::string& text);
@@ -68,11 +86,6 @@ class EditModel : public ControlBase {
   void UserEdit(const std::string& text) { SetText(text); }
   void SelectAll();
   bool AllSelected() const noexcept { return allSelected_; }
-
-  Handler onClick;
-  void UserClick() const {
-    if (onClick) onClick();
-  }
 
   void AttachChange(Handler handler) { onChange_ = std::move(handler); }
   void DetachChange() { onChange_ = nullptr; }

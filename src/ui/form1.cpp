@@ -56,6 +56,8 @@ void TForm1::BuildControlTable() {
     if (control.spin != nullptr) control.model = control.spin;
     if (control.comboBox != nullptr) control.model = control.comboBox;
     if (control.clickable != nullptr) control.model = control.clickable;
+    if (control.edit != nullptr) control.clicks = control.edit;
+    if (control.clickable != nullptr) control.clicks = control.clickable;
     controls_.push_back(control);
   }
 }

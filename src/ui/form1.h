@@ -47,6 +47,7 @@ struct Form1Control {
   SpinEditModel* spin = nullptr;
   ComboBoxModel* comboBox = nullptr;
   ClickableControl* clickable = nullptr;
+  ClickSource* clicks = nullptr;  // the file field's or the clickable's
 };
 
 class TForm1 final : public DesktopControls {

@@ -228,6 +228,36 @@ TEST(SpinEditModel, ViewDrawsThePressedArrowWhileThePointerIsOverIt) {
   EXPECT_EQ(redraws, 4);
 }
 
+TEST(ClickSource, AClickIsAPressAndAReleaseInsideTheControl) {
+  enum Step { Press, ReleaseInside, ReleaseOutside, Cancel };
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+    int clicks;
+  };
+  const Case cases[] = {
+      {"click", {Press, ReleaseInside}, 1},
+      {"released outside", {Press, ReleaseOutside}, 0},
+      {"released without a press", {ReleaseInside}, 0},
+      {"a second release", {Press, ReleaseInside, ReleaseInside}, 1},
+      {"press lost to another window", {Press, Cancel, ReleaseInside}, 0},
+      {"dragged out and back in", {Press, ReleaseOutside, Press, ReleaseInside}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ClickableControl control;
+    int clicks = 0;
+    control.onClick = [&] { ++clicks; };
+    for (const Step step : c.steps) {
+      if (step == Press) control.UserPressLeft();
+      if (step == ReleaseInside) control.UserReleaseLeft(true);
+      if (step == ReleaseOutside) control.UserReleaseLeft(false);
+      if (step == Cancel) control.UserCancelPress();
+    }
+    EXPECT_EQ(clicks, c.clicks);
+  }
+}
+
 TEST(EditModel, EveryChangeOfTextRunsTheHandlerOnce) {
   Watched<EditModel> w;
   w.control.UserEdit("/a");

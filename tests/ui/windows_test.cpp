@@ -92,6 +92,7 @@ TEST(WindowDefinitions, EveryRowHasTheModelOfItsKindAndTheTabKeyWalksTheStopsFir
                                           kind == ControlKind::Picture ||
                                           kind == ControlKind::LinkLabel);
     EXPECT_EQ(c.model == nullptr, kind == ControlKind::FileDialog);
+    EXPECT_EQ(c.clicks != nullptr, c.edit != nullptr || c.clickable != nullptr);
     if (c.model != nullptr) {
       EXPECT_TRUE(models.insert(c.model).second) << "a model twice";
     }

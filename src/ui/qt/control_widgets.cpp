@@ -27,30 +27,6 @@ bool IsLeftPress(const QMouseEvent* event) {
 
 }  // namespace
 
-void ClickLabel::mousePressEvent(QMouseEvent* event) {
-  if (IsLeftPress(event)) pressed_ = true;
-  QLabel::mousePressEvent(event);
-}
-
-void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
-  QLabel::mouseReleaseEvent(event);
-  const bool click = IsLeftPress(event) && pressed_ && rect().contains(event->position().toPoint());
-  if (IsLeftPress(event)) pressed_ = false;
-  if (click && onClick) onClick();
-}
-
-void ClickLineEdit::mousePressEvent(QMouseEvent* event) {
-  if (IsLeftPress(event)) pressed_ = true;
-  QLineEdit::mousePressEvent(event);
-}
-
-void ClickLineEdit::mouseReleaseEvent(QMouseEvent* event) {
-  QLineEdit::mouseReleaseEvent(event);
-  const bool click = IsLeftPress(event) && pressed_ && rect().contains(event->position().toPoint());
-  if (IsLeftPress(event)) pressed_ = false;
-  if (click && onClick) onClick();
-}
-
 SpinField::SpinField(SpinEditModel& model, Dialogs& dialogs, QWidget* parent)
     : QAbstractSpinBox(parent), model_(model), dialogs_(dialogs) {
   setAccelerated(false);

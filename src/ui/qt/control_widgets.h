@@ -1,10 +1,12 @@
 // Qt widgets for the controls whose behaviour Qt's own widgets do not give: labels and a line
-// edit that report a click, and the spin field, whose text and arrows are the model's.
+// edit that report the left button to their model, and the spin field, whose text and arrows
+// are the model's.
 #pragma once
 
 #include <QAbstractSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QStyle>
 #include <functional>
 
@@ -17,35 +19,31 @@ namespace tapisto {
 // application's default report and never into Qt.
 void RunGuarded(Dialogs& dialogs, const std::function<void()>& action);
 
-// A click is a left-button press and a release inside the control, as the window framework
-// counts it.
-class ClickLabel final : public QLabel {
+// A label or line edit that tells its model's click counting about the left button: the press,
+// and the release with whether it came inside the widget. The release is told after the
+// widget's own handling of it, so a click handler that selects the text has the last word.
+template <typename Widget>
+class ClickReporting final : public Widget {
  public:
-  explicit ClickLabel(QWidget* parent) : QLabel(parent) {}
-  std::function<void()> onClick;
+  explicit ClickReporting(QWidget* parent) : Widget(parent) {}
+  std::function<void()> onLeftPress;
+  std::function<void(bool inside)> onLeftRelease;
 
  protected:
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-
- private:
-  bool pressed_ = false;
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton && onLeftPress) onLeftPress();
+    Widget::mousePressEvent(event);
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    Widget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && onLeftRelease) {
+      onLeftRelease(this->rect().contains(event->position().toPoint()));
+    }
+  }
 };
 
-// The line edit reports the click after its own handling of the release, so a click handler
-// that selects the text has the last word.
-class ClickLineEdit final : public QLineEdit {
- public:
-  explicit ClickLineEdit(QWidget* parent) : QLineEdit(parent) {}
-  std::function<void()> onClick;
-
- protected:
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-
- private:
-  bool pressed_ = false;
-};
+using ClickLabel = ClickReporting<QLabel>;
+using ClickLineEdit = ClickReporting<QLineEdit>;
 
 // A view of a SpinEditModel. The model is authoritative: typed text goes to UserEdit whole,
 // the characters the model refuses never reach it; the arrows under the pointer go to the

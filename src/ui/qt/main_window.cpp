@@ -142,7 +142,7 @@ void MainWindowView::Guarded(const std::function<void()>& action) {
 
 void MainWindowView::ConnectModels() {
   // The file field.
-  edit1_->onClick = [this] { Guarded([this] { form_.Edit1.UserClick(); }); };
+  ReportClicks(*edit1_, form_.Edit1);
   QObject::connect(edit1_, &QLineEdit::textEdited, this, [this](const QString& text) {
     Guarded([this, &text] { form_.Edit1.UserEdit(ToUtf8(text)); });
   });
@@ -166,7 +166,7 @@ void MainWindowView::ConnectModels() {
     if (auto* button = qobject_cast<QPushButton*>(widget)) {
       QObject::connect(button, &QPushButton::clicked, this, click);
     } else if (auto* label = dynamic_cast<ClickLabel*>(widget)) {
-      label->onClick = click;
+      ReportClicks(*label, *control);
     }
     control->viewChanged = [this, control, widget] { MirrorClickable(*control, widget); };
     MirrorClickable(*control, widget);
@@ -176,6 +176,14 @@ void MainWindowView::ConnectModels() {
   form_.focusChanged = [this] { FocusModelControl(); };
   focusConnection_ = QObject::connect(qApp, &QApplication::focusChanged, this,
                                       [this](QWidget*, QWidget* now) { TakeFocus(now); });
+}
+
+template <typename Widget>
+void MainWindowView::ReportClicks(ClickReporting<Widget>& widget, ClickSource& model) {
+  widget.onLeftPress = [this, &model] { Guarded([&model] { model.UserPressLeft(); }); };
+  widget.onLeftRelease = [this, &model](bool inside) {
+    Guarded([&model, inside] { model.UserReleaseLeft(inside); });
+  };
 }
 
 void MainWindowView::SetTabOrder() {

@@ -12,12 +12,13 @@
 #include "ui/form1.h"
 
 class QComboBox;
+class QLineEdit;
 class QPushButton;
 
 namespace tapisto {
 
-class ClickLabel;
-class ClickLineEdit;
+template <typename Widget>
+class ClickReporting;
 
 class MainWindowView final : public QWidget {
  public:
@@ -46,6 +47,8 @@ class MainWindowView final : public QWidget {
   void FocusModelControl();
   void TakeFocus(QWidget* now);
   void Guarded(const std::function<void()>& action);
+  template <typename Widget>
+  void ReportClicks(ClickReporting<Widget>& widget, ClickSource& model);
 
   // Model to view.
   void MirrorEdit();
@@ -56,7 +59,7 @@ class MainWindowView final : public QWidget {
   Dialogs& dialogs_;
   double scale_;
   std::map<std::string, QWidget*, std::less<>> controls_;
-  ClickLineEdit* edit1_ = nullptr;
+  ClickReporting<QLineEdit>* edit1_ = nullptr;
   QComboBox* comboBox1_ = nullptr;
   bool editAllSelected_ = false;
   QMetaObject::Connection focusConnection_;

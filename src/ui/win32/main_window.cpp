@@ -135,6 +135,7 @@ void MainWindowView::Build() {
     control.model = entry.model;
     control.clickable = entry.clickable;
     control.spin = entry.spin;
+    control.clicks = entry.clicks;
     controls_.push_back(control);
   }
   // Creation order is the order of dialog navigation.
@@ -549,7 +550,7 @@ LRESULT MainWindowView::ControlMessage(NativeControl& control, HWND window, UINT
       break;
     case WM_LBUTTONDOWN:
       if (TracksClicks(kind)) {
-        control.pressed = true;
+        Guarded([&control] { control.clicks->UserPressLeft(); });
         const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
         if (IsStatic(kind)) ::SetCapture(window);
         return result;
@@ -559,25 +560,22 @@ LRESULT MainWindowView::ControlMessage(NativeControl& control, HWND window, UINT
       // A click is a press and a release inside the control, reported after the control's own
       // handling of the release, so a click handler that selects the text has the last word.
       if (TracksClicks(kind)) {
+        control.releasing = true;
         const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
-        const bool wasPressed = control.pressed;
-        control.pressed = false;
         if (IsStatic(kind) && ::GetCapture() == window) ::ReleaseCapture();
+        control.releasing = false;
         RECT client{};
         ::GetClientRect(window, &client);
         const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (wasPressed && ::PtInRect(&client, at)) {
-          if (kind == ControlKind::Edit) {
-            Guarded([this] { form_.Edit1.UserClick(); });
-          } else {
-            Guarded([&control] { control.clickable->UserClick(); });
-          }
-        }
+        const bool inside = ::PtInRect(&client, at) != FALSE;
+        Guarded([&control, inside] { control.clicks->UserReleaseLeft(inside); });
         return result;
       }
       break;
     case WM_CAPTURECHANGED:
-      if (IsStatic(kind) && reinterpret_cast<HWND>(lParam) != window) control.pressed = false;
+      if (IsStatic(kind) && !control.releasing && reinterpret_cast<HWND>(lParam) != window) {
+        Guarded([&control] { control.clicks->UserCancelPress(); });
+      }
       break;
     case WM_KEYDOWN:
       // The Up and Down keys step a spin field by its increment.

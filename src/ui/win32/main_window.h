@@ -52,8 +52,10 @@ class MainWindowView final : public FormWindow {
     ControlBase* model = nullptr;
     ClickableControl* clickable = nullptr;
     SpinEditModel* spin = nullptr;
-    bool pressed = false;    // a left-button press inside, for click tracking
-    bool releasing = false;  // while the arrows handle their own release
+    ClickSource* clicks = nullptr;
+    // While the control handles its own release of the left button: giving up the capture
+    // then ends no press.
+    bool releasing = false;
   };
 
   void Build();
