@@ -60,15 +60,6 @@ class ByteReader {
   void Skip(std::size_t n) noexcept {
     if (Has(n)) offset_ += n;
   }
-  // Moves to an absolute offset; an offset past the end fails.
-  void Seek(std::size_t to) noexcept {
-    if (to > bytes_.size()) {
-      ok_ = false;
-      offset_ = bytes_.size();
-    } else {
-      offset_ = to;
-    }
-  }
 
  private:
   bool Has(std::size_t n) noexcept {

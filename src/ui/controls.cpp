@@ -50,6 +50,59 @@ void SpinEditModel::SetBounds(int minValue, int maxValue) {
   NotifyView();
 }
 
+SpinEditModel::SpinEditModel(Timers& timers)
+    : repeat_(timers.CreateTimer([this] { RepeatArrow(); })) {}
+
+bool SpinEditModel::Typeable(char32_t c, char32_t decimalSeparator) noexcept {
+  return (c >= U'0' && c <= U'9') || c == U'+' || c == U'-' || c == decimalSeparator;
+}
+
+void SpinEditModel::UserPressArrow(SpinArrow arrow) {
+  pressed_ = arrow;
+  overPressed_ = arrow != SpinArrow::None;
+  if (overPressed_ && repeat_) repeat_->Start(kFirstRepeatMs);
+  NotifyView();
+}
+
+void SpinEditModel::UserMoveOverArrow(SpinArrow under) {
+  if (pressed_ == SpinArrow::None || (under == pressed_) == overPressed_) return;
+  overPressed_ = under == pressed_;
+  NotifyView();
+}
+
+void SpinEditModel::UserReleaseArrow(SpinArrow under) {
+  if (pressed_ == SpinArrow::None) return;
+  const SpinArrow step = under == pressed_ ? pressed_ : SpinArrow::None;
+  EndPress();
+  StepArrow(step);
+}
+
+void SpinEditModel::UserCancelArrow() {
+  if (pressed_ != SpinArrow::None) EndPress();
+}
+
+void SpinEditModel::RepeatArrow() {
+  if (pressed_ == SpinArrow::None) {
+    repeat_->Stop();
+    return;
+  }
+  // From the second step on the arrow repeats faster.
+  repeat_->Start(kRepeatMs);
+  if (overPressed_) StepArrow(pressed_);
+}
+
+void SpinEditModel::EndPress() {
+  pressed_ = SpinArrow::None;
+  overPressed_ = false;
+  if (repeat_) repeat_->Stop();
+  NotifyView();
+}
+
+void SpinEditModel::StepArrow(SpinArrow arrow) {
+  if (arrow == SpinArrow::Up) UserStepUp();
+  if (arrow == SpinArrow::Down) UserStepDown();
+}
+
 void SpinEditModel::UserLeaveField() {
   const int value = Value();
   if (Clamp(value) != value) SetValue(value);

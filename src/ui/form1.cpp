@@ -19,16 +19,6 @@ namespace {
 constexpr std::string_view kLogSeparator =
     "----------------------------------------------------------------";
 
-void TakeLayout(ClickableControl& control, std::string_view name) {
-  const ControlLayout& row = LayoutOf(kForm1Layout, name);
-  control.caption = std::string(row.caption);
-  control.hint = std::string(row.hint);
-}
-
-void TakeHint(ControlBase& control, std::string_view name) {
-  control.hint = std::string(LayoutOf(kForm1Layout, name).hint);
-}
-
 std::string NativeSeparator() {
   return std::string(1, SeparatorOf(kNativePathFlavour));
 }
@@ -36,7 +26,9 @@ std::string NativeSeparator() {
 }  // namespace
 
 TForm1::TForm1(const WindowPorts& ports, LogLines& log)
-    : ports_(ports),
+    : SpinEdit1(ports.timers),
+      SpinEdit2(ports.timers),
+      ports_(ports),
       log_(log),
       compose_{state_, ports.screen,       ports.pump, ports.clock, ports.files,  ports.dialogs,
                *this,  kNativePathFlavour, nullptr,    &pictures_,  &plainStrips_},
@@ -46,19 +38,45 @@ TForm1::TForm1(const WindowPorts& ports, LogLines& log)
   BeimStart();
 }
 
+void TForm1::BuildControlTable() {
+  const std::pair<std::string_view, ClickableControl*> clickables[] = {
+      {"Button1", &Button1}, {"Label1", &Label1},           {"Button3", &Button3},
+      {"Label2", &Label2},   {"Label3", &Label3},           {"Label4", &Label4},
+      {"Button2", &Button2}, {"StaticText1", &StaticText1}, {"Image1", &Image1}};
+  for (const ControlLayout& row : kForm1Layout) {
+    Form1Control control{&row};
+    if (row.name == "Edit1") control.edit = &Edit1;
+    if (row.name == "SpinEdit1") control.spin = &SpinEdit1;
+    if (row.name == "SpinEdit2") control.spin = &SpinEdit2;
+    if (row.name == "ComboBox1") control.comboBox = &ComboBox1;
+    for (const auto& [name, clickable] : clickables) {
+      if (row.name == name) control.clickable = clickable;
+    }
+    if (control.edit != nullptr) control.model = control.edit;
+    if (control.spin != nullptr) control.model = control.spin;
+    if (control.comboBox != nullptr) control.model = control.comboBox;
+    if (control.clickable != nullptr) control.model = control.clickable;
+    if (control.edit != nullptr) control.clicks = control.edit;
+    if (control.clickable != nullptr) control.clicks = control.clickable;
+    controls_.push_back(control);
+  }
+}
+
+const Form1Control* TForm1::ControlNamed(std::string_view name) const {
+  for (const Form1Control& control : controls_) {
+    if (control.row->name == name) return &control;
+  }
+  return nullptr;
+}
+
 void TForm1::BuildControls() {
-  TakeLayout(Button1, "Button1");
-  TakeLayout(Label1, "Label1");
-  TakeHint(SpinEdit1, "SpinEdit1");
-  TakeHint(SpinEdit2, "SpinEdit2");
-  TakeLayout(Button3, "Button3");
-  TakeLayout(Label2, "Label2");
-  TakeLayout(Label3, "Label3");
-  TakeHint(ComboBox1, "ComboBox1");
-  TakeLayout(Label4, "Label4");
-  TakeLayout(StaticText1, "StaticText1");
-  TakeLayout(Button2, "Button2");
-  TakeLayout(Image1, "Image1");
+  BuildControlTable();
+  // The captions and hints the definition gives.
+  for (const Form1Control& control : controls_) {
+    if (control.model != nullptr) control.model->hint = std::string(control.row->hint);
+    if (control.clickable != nullptr)
+      control.clickable->caption = std::string(control.row->caption);
+  }
 
   for (const StyleRow& row : kStyleTable) ComboBox1.items.emplace_back(row.text);
   OpenDialog1.filter = std::string(kOpenDialogFilter);

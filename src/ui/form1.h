@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "compose/composition_context.h"
 #include "compose/picture_cache.h"
@@ -36,6 +37,19 @@ inline constexpr std::string_view kDonationHint =
 inline constexpr int kHintHidePauseMs = 10000;
 inline constexpr int kShowNormal = 5;  // the shell's show command SW_SHOW
 
+// A row of the main window's definition and the model behind it, as a view builds one native
+// control for it. The pointer of the row's kind is set, and `model` with it; the file dialog
+// has none, as it shows no control in the window.
+struct Form1Control {
+  const ControlLayout* row;
+  ControlBase* model = nullptr;
+  EditModel* edit = nullptr;
+  SpinEditModel* spin = nullptr;
+  ComboBoxModel* comboBox = nullptr;
+  ClickableControl* clickable = nullptr;
+  ClickSource* clicks = nullptr;  // the file field's or the clickable's
+};
+
 class TForm1 final : public DesktopControls {
  public:
   // Builds the window as its definition gives it, then runs the creation handler BeimStart.
@@ -50,6 +64,11 @@ class TForm1 final : public DesktopControls {
 
   WallpaperState& State() noexcept { return state_; }
   const WallpaperState& State() const noexcept { return state_; }
+
+  // Every control of the definition with its model, in the definition's order.
+  const std::vector<Form1Control>& Controls() const noexcept { return controls_; }
+  // The entry of the row `name`; null for a name the definition does not hold.
+  const Form1Control* ControlNamed(std::string_view name) const;
 
   // The name of the control that has the keyboard focus (a name of kForm1Layout).
   const std::string& FocusedControl() const noexcept { return focused_; }
@@ -115,6 +134,7 @@ class TForm1 final : public DesktopControls {
 
  private:
   void BuildControls();
+  void BuildControlTable();
   // The steps of BeimStart's guarded blocks.
   void ReadDesktopSettings();
   void ShowStartWallpaper();
@@ -138,6 +158,7 @@ class TForm1 final : public DesktopControls {
   CompositionContext compose_;
   DesktopContext desktop_;
   std::string focused_;
+  std::vector<Form1Control> controls_;
 };
 
 }  // namespace tapisto

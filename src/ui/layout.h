@@ -3,10 +3,12 @@
 // hint. The models take their initial captions and hints from here; the views read the rest.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/version.h"
 
@@ -93,6 +95,19 @@ constexpr const ControlLayout& LayoutOf(const std::array<ControlLayout, N>& layo
     if (row.name == name) return row;
   }
   throw std::out_of_range("no control named " + std::string(name));
+}
+
+// The rows of `layout` in the order the Tab key walks them: the rows that take the focus by
+// their tab index, then the others in the definition's order.
+template <std::size_t N>
+std::vector<const ControlLayout*> InTabOrder(const std::array<ControlLayout, N>& layout) {
+  std::vector<const ControlLayout*> rows;
+  for (const ControlLayout& row : layout) rows.push_back(&row);
+  std::stable_sort(rows.begin(), rows.end(), [](const ControlLayout* a, const ControlLayout* b) {
+    return (a->tabIndex >= 0 && b->tabIndex < 0) ||
+           (a->tabIndex >= 0 && b->tabIndex >= 0 && a->tabIndex < b->tabIndex);
+  });
+  return rows;
 }
 
 }  // namespace tapisto

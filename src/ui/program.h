@@ -26,7 +26,6 @@ class Program {
   // After the message loop has ended: the texts of the state record are released.
   void Finish();
 
-  const WindowPorts& Ports() const noexcept { return ports_; }
   LogLines& Log() noexcept { return log_; }
   // Null before Start().
   TForm1* Form1() noexcept { return form1_.get(); }

@@ -11,6 +11,7 @@
 #include "desktop/ports/shell.h"
 #include "desktop/ports/wallpaper_refresh.h"
 #include "ui/application.h"
+#include "ui/timers.h"
 
 namespace tapisto {
 
@@ -24,6 +25,7 @@ struct WindowPorts {
   WallpaperRefresh& refresh;
   Shell& shell;
   Application& application;
+  Timers& timers;
 };
 
 }  // namespace tapisto

@@ -89,11 +89,12 @@ TEST(Reentrancy, HoldingASpinArrowAppliesNothingUntilTheReleaseStep) {
     Showing s({}, 40);  // both offset ranges start at 0
     SpinEditModel& field = yField ? s.form().SpinEdit2 : s.form().SpinEdit1;
     s.rig.app.Queue(kLeftButtonDown);
-    for (int i = 0; i < 3; ++i) field.UserStepUp();  // the repeat steps
+    field.UserPressArrow(SpinArrow::Up);
+    s.rig.timers.Elapse(600);  // the repeat steps at 400, 500 and 600 ms
     EXPECT_EQ(field.Value(), 30);
     EXPECT_EQ(s.rig.refresh.count, 0);
     s.rig.app.Queue(kLeftButtonUp);
-    field.UserStepUp();  // the release step
+    field.UserReleaseArrow(SpinArrow::Up);  // the release step
     EXPECT_EQ(field.Value(), 40);
     EXPECT_EQ(s.rig.refresh.count, 1);
   }

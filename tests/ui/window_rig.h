@@ -4,7 +4,10 @@
 // program entry. Paths it gives are in the system's own form.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,8 +22,64 @@
 #include "support/temp_dir.h"
 #include "ui/application.h"
 #include "ui/program.h"
+#include "ui/timers.h"
 
 namespace tapisto::test {
+
+// Timers on the fake clock: Elapse moves the clock on and runs every tick that falls due on
+// the way, in time order, as the message loop would.
+class FakeTimers final : public Timers {
+ public:
+  explicit FakeTimers(FakeClock& clock) : clock_(clock) {}
+
+  std::unique_ptr<Timer> CreateTimer(std::function<void()> tick) override {
+    auto timer = std::make_unique<FakeTimer>(clock_, std::move(tick));
+    timers_.push_back(timer->state);
+    return timer;
+  }
+
+  void Elapse(std::uint32_t ms) {
+    const std::uint64_t end = static_cast<std::uint64_t>(clock_.now) + ms;
+    for (;;) {
+      std::shared_ptr<State> next;
+      for (const std::weak_ptr<State>& weak : timers_) {
+        const auto state = weak.lock();
+        if (state && state->running && state->due <= end && (!next || state->due < next->due)) {
+          next = state;
+        }
+      }
+      if (!next) break;
+      // A tick's handler may have let time pass already.
+      clock_.now = std::max(clock_.now, static_cast<std::uint32_t>(next->due));
+      next->due += next->interval;
+      next->tick();
+    }
+    clock_.now = std::max(clock_.now, static_cast<std::uint32_t>(end));
+  }
+
+ private:
+  struct State {
+    std::function<void()> tick;
+    bool running = false;
+    std::uint64_t due = 0;
+    std::uint32_t interval = 0;
+  };
+  struct FakeTimer final : Timer {
+    FakeTimer(FakeClock& c, std::function<void()> tick)
+        : clock(c), state(std::make_shared<State>(State{std::move(tick)})) {}
+    void Start(std::uint32_t intervalMs) override {
+      state->running = true;
+      state->interval = intervalMs;
+      state->due = static_cast<std::uint64_t>(clock.now) + intervalMs;
+    }
+    void Stop() override { state->running = false; }
+    FakeClock& clock;
+    std::shared_ptr<State> state;
+  };
+
+  FakeClock& clock_;
+  std::vector<std::weak_ptr<State>> timers_;
+};
 
 class FakeApplication final : public Application {
  public:
@@ -86,13 +145,15 @@ struct WindowRig {
   FakeScreen screen;
   FakeClock clock;
   ScriptedPump pump{clock};
+  FakeTimers timers{clock};
   HookedFiles files;  // the system's, with a hook for faults
   RecordingDialogs dialogs;
   SettingsRig settings{dir.File("config/tapisto/HKCU.reg")};
   CountingRefresh refresh;
   RecordingShell shell;
   FakeApplication app;
-  WindowPorts ports{screen, pump, clock, files, dialogs, settings.Store(), refresh, shell, app};
+  WindowPorts ports{screen,           pump,    clock, files, dialogs,
+                    settings.Store(), refresh, shell, app,   timers};
   Program program{ports};
 
   // `relative` ("a/b") inside the scratch folder, with the system's separators.

@@ -72,6 +72,43 @@ TEST(WindowDefinitions, MainWindowModelsCarryTheDefinitionsTexts) {
   EXPECT_EQ(form.SpinEdit1.Value(), 0);
 }
 
+TEST(WindowDefinitions, EveryRowHasTheModelOfItsKindAndTheTabKeyWalksTheStopsFirst) {
+  WindowRig rig;
+  rig.Start();
+  TForm1& form = rig.form();
+  const std::vector<Form1Control>& controls = form.Controls();
+  ASSERT_EQ(controls.size(), kForm1Layout.size());
+  std::set<const ControlBase*> models;
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    const Form1Control& c = controls[i];
+    SCOPED_TRACE(std::string(c.row->name));
+    EXPECT_EQ(c.row, &kForm1Layout[i]);
+    EXPECT_EQ(form.ControlNamed(c.row->name), &c);
+    const ControlKind kind = c.row->kind;
+    EXPECT_EQ(c.edit != nullptr, kind == ControlKind::Edit);
+    EXPECT_EQ(c.spin != nullptr, kind == ControlKind::SpinEdit);
+    EXPECT_EQ(c.comboBox != nullptr, kind == ControlKind::ComboBox);
+    EXPECT_EQ(c.clickable != nullptr, kind == ControlKind::Label || kind == ControlKind::Button ||
+                                          kind == ControlKind::Picture ||
+                                          kind == ControlKind::LinkLabel);
+    EXPECT_EQ(c.model == nullptr, kind == ControlKind::FileDialog);
+    EXPECT_EQ(c.clicks != nullptr, c.edit != nullptr || c.clickable != nullptr);
+    if (c.model != nullptr) {
+      EXPECT_TRUE(models.insert(c.model).second) << "a model twice";
+    }
+  }
+  EXPECT_EQ(form.ControlNamed("SpinEdit2")->spin, &form.SpinEdit2);
+  EXPECT_EQ(form.ControlNamed("Image1")->clickable, &form.Image1);
+  EXPECT_EQ(form.ControlNamed("Memo1"), nullptr);
+
+  std::vector<std::string_view> order;
+  for (const ControlLayout* row : InTabOrder(kForm1Layout)) order.push_back(row->name);
+  EXPECT_EQ(order,
+            (std::vector<std::string_view>{"Edit1", "Button1", "SpinEdit1", "SpinEdit2", "Button2",
+                                           "ComboBox1", "Button3", "StaticText1", "OpenDialog1",
+                                           "Label1", "Label2", "Label3", "Label4", "Image1"}));
+}
+
 TEST(LogWindow, IsHiddenAndKeepsLinesOnlyWhileItExists) {
   LogLines log;
   AppendLogLine(log, "verloren");

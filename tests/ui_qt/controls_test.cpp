@@ -84,6 +84,7 @@ class ControlViewsTest : public QObject {
     QTest::mousePress(SpinX(), Qt::LeftButton, {}, Up());
     // The press alone steps nothing; the hook saw it before the field did.
     QVERIFY(form.State().MouseButtonDown);
+    QVERIFY(form.SpinEdit1.PressedArrow() == SpinArrow::Up);
     QCOMPARE(form.SpinEdit1.Text(), std::string("0"));
     QTest::mouseRelease(SpinX(), Qt::LeftButton, {}, Up());
     QVERIFY(!form.State().MouseButtonDown);
@@ -99,6 +100,17 @@ class ControlViewsTest : public QObject {
     QTest::mouseRelease(SpinX(), Qt::LeftButton, {}, Down());
     QCOMPARE(form.SpinEdit1.Text(), std::string("-10"));
     QCOMPARE(rig_->refresh.count, applies + 3);
+  }
+
+  void heldSpinArrowRepeatsThroughTheQtTimers() {
+    const TForm1& form = rig_->form();
+    const int applies = rig_->refresh.count;
+    QTest::mousePress(SpinX(), Qt::LeftButton, {}, Up());
+    QTRY_VERIFY_WITH_TIMEOUT(form.SpinEdit1.Value() >= 20, 5000);
+    QCOMPARE(rig_->refresh.count, applies);  // held: nothing applied yet
+    QTest::mouseRelease(SpinX(), Qt::LeftButton, {}, Up());
+    QVERIFY(form.SpinEdit1.PressedArrow() == SpinArrow::None);
+    QCOMPARE(rig_->refresh.count, applies + 1);
   }
 
   void spinKeysStepByTheIncrement() {

@@ -110,7 +110,7 @@ class MainWindowViewTest : public QObject {
     for (const char* name : {"Label1", "Label2", "Label3", "Label4", "Edit1", "Button2"}) {
       QVERIFY2(rig_->control(name)->toolTip().isEmpty(), name);
     }
-    QCOMPARE(rig_->application.HintHidePause(), 10000);
+    QCOMPARE(rig_->watched.hintHidePause, 10000);
 
     // The list holds the twelve styles in order.
     auto* combo = rig_->control<QComboBox>("ComboBox1");
@@ -268,7 +268,7 @@ class MainWindowViewTest : public QObject {
     rig_->Start();
     QTimer::singleShot(0, &rig_->view(), [this] { rig_->view().close(); });
     QApplication::exec();
-    QVERIFY(!rig_->application.TerminateRequested());
+    QVERIFY(!rig_->watched.terminated);
     QCOMPARE(rig_->refresh.count, 0);  // the empty file field removed nothing
   }
 
@@ -282,7 +282,7 @@ class MainWindowViewTest : public QObject {
     QTimer::singleShot(0, &rig_->view(),
                        [this] { QTest::mouseClick(rig_->control("Button3"), Qt::LeftButton); });
     QApplication::exec();
-    QVERIFY(rig_->application.TerminateRequested());
+    QVERIFY(rig_->watched.terminated);
     QCOMPARE(rig_->refresh.count, 2);
     QCOMPARE(rig_->Desktop("Wallpaper"), std::string(""));
   }

@@ -46,6 +46,28 @@ class CountingRefresh final : public WallpaperRefresh {
   int count = 0;
 };
 
+// The real application object, keeping what the program asked of it.
+class WatchedApplication final : public Application {
+ public:
+  explicit WatchedApplication(Application& real) : real_(real) {}
+  void SetTitle(const std::string& title) override { real_.SetTitle(title); }
+  std::string Title() const override { return real_.Title(); }
+  void Terminate() override {
+    terminated = true;
+    real_.Terminate();
+  }
+  void SetMessageHook(MessageHook hook) override { real_.SetMessageHook(std::move(hook)); }
+  void SetHintHidePause(int milliseconds) override {
+    hintHidePause = milliseconds;
+    real_.SetHintHidePause(milliseconds);
+  }
+  bool terminated = false;
+  int hintHidePause = 0;
+
+ private:
+  Application& real_;
+};
+
 class ViewRig {
  public:
   ViewRig();
@@ -85,15 +107,17 @@ class ViewRig {
 
  public:
   QtApplication application;
+  WatchedApplication watched{application};
   QtScreen screen;
   QtMessagePump pump;
   QtClock clock;
   PosixFiles files;
   RecordingDialogs dialogs;
+  QtTimers timers{dialogs};
   PosixSettingsStore settings;
   CountingRefresh refresh;
   RecordingShell shell;
-  WindowPorts ports{screen, pump, clock, files, dialogs, settings, refresh, shell, application};
+  WindowPorts ports{screen, pump, clock, files, dialogs, settings, refresh, shell, watched, timers};
   Program program{ports};
   std::unique_ptr<MainWindowView> mainView;
   std::unique_ptr<LogWindowView> logWindowView;

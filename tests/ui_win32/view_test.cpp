@@ -80,10 +80,12 @@ struct ViewRig {
   Win32MessagePump pump{application};
   Win32Files files;
   RecordingDialogs dialogs;
+  Win32Timers timers{dialogs};
   NoSettings settings;
   NoRefresh refresh;
   FolderShell shell{dir.path().string()};
-  WindowPorts ports{screen, pump, clock, files, dialogs, settings, refresh, shell, application};
+  WindowPorts ports{screen,   pump,    clock, files,       dialogs,
+                    settings, refresh, shell, application, timers};
   Program program{ports};
   std::unique_ptr<MainWindowView> main;
   std::unique_ptr<LogWindowView> log;
@@ -354,6 +356,33 @@ TEST(Win32MainWindow, SpinArrowsStepOnReleaseOverTheArrowAfterTheHookClearedTheB
   EXPECT_TRUE(steps.empty()) << steps.front();
   EXPECT_EQ(TextOf(rig.Control("SpinEdit1")), "-10");
   EXPECT_FALSE(form.State().MouseButtonDown);
+}
+
+TEST(Win32MainWindow, AHeldSpinArrowRepeatsThroughTheThreadTimersUntilReleased) {
+  ViewRig rig;
+  TForm1& form = rig.Form();
+  form.SpinEdit1.DetachChange();
+  const HWND arrows = rig.main->Arrows("SpinEdit1");
+  RECT client{};
+  ::GetClientRect(arrows, &client);
+  const LPARAM up = MAKELPARAM(client.right / 2, client.bottom / 4);
+  ::PostMessageW(arrows, WM_LBUTTONDOWN, MK_LBUTTON, up);
+  const DWORD start = ::GetTickCount();
+  while (form.SpinEdit1.Value() < 20 && ::GetTickCount() - start < 5000) {
+    rig.pump.WaitForMessages(50);
+    rig.pump.ProcessMessages();
+  }
+  EXPECT_GE(form.SpinEdit1.Value(), 20);
+  EXPECT_EQ(form.SpinEdit1.PressedArrow(), SpinArrow::Up);
+  const int held = form.SpinEdit1.Value();
+  // Posted messages come before a timer's: the release is next, and it steps once more.
+  ::PostMessageW(arrows, WM_LBUTTONUP, 0, up);
+  rig.pump.ProcessMessages();
+  EXPECT_EQ(form.SpinEdit1.Value(), held + 10);
+  EXPECT_EQ(form.SpinEdit1.PressedArrow(), SpinArrow::None);
+  ::Sleep(300);
+  rig.pump.ProcessMessages();
+  EXPECT_EQ(form.SpinEdit1.Value(), held + 10) << "the repeat stopped with the release";
 }
 
 TEST(Win32MainWindow, HintsShowTheModelsTextsAndStayForTheHintPause) {

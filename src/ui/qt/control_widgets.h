@@ -1,13 +1,13 @@
 // Qt widgets for the controls whose behaviour Qt's own widgets do not give: labels and a line
-// edit that report a click, and the spin field, whose text is the model's and whose arrows step
-// when the left button is released over them.
+// edit that report the left button to their model, and the spin field, whose text and arrows
+// are the model's.
 #pragma once
 
 #include <QAbstractSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QStyle>
-#include <QTimer>
 #include <functional>
 
 #include "desktop/ports/dialogs.h"
@@ -19,54 +19,44 @@ namespace tapisto {
 // application's default report and never into Qt.
 void RunGuarded(Dialogs& dialogs, const std::function<void()>& action);
 
-// A click is a left-button press and a release inside the control, as the window framework
-// counts it.
-class ClickLabel final : public QLabel {
+// A label or line edit that tells its model's click counting about the left button: the press,
+// and the release with whether it came inside the widget. The release is told after the
+// widget's own handling of it, so a click handler that selects the text has the last word.
+template <typename Widget>
+class ClickReporting final : public Widget {
  public:
-  explicit ClickLabel(QWidget* parent) : QLabel(parent) {}
-  std::function<void()> onClick;
+  explicit ClickReporting(QWidget* parent) : Widget(parent) {}
+  std::function<void()> onLeftPress;
+  std::function<void(bool inside)> onLeftRelease;
 
  protected:
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-
- private:
-  bool pressed_ = false;
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton && onLeftPress) onLeftPress();
+    Widget::mousePressEvent(event);
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    Widget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && onLeftRelease) {
+      onLeftRelease(this->rect().contains(event->position().toPoint()));
+    }
+  }
 };
 
-// The line edit reports the click after its own handling of the release, so a click handler
-// that selects the text has the last word.
-class ClickLineEdit final : public QLineEdit {
- public:
-  explicit ClickLineEdit(QWidget* parent) : QLineEdit(parent) {}
-  std::function<void()> onClick;
-
- protected:
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-
- private:
-  bool pressed_ = false;
-};
+using ClickLabel = ClickReporting<QLabel>;
+using ClickLineEdit = ClickReporting<QLineEdit>;
 
 // A view of a SpinEditModel. The model is authoritative: typed text goes to UserEdit whole,
-// arrows and the Up and Down keys to UserStepUp and UserStepDown, losing the focus to
-// UserLeaveField; Mirror() shows the model's text. Typing accepts digits, "+", "-" and the
-// locale's decimal separator; a text set by the program is shown whatever it holds.
-//
-// An arrow steps when the left button is released over it, not when it is pressed; held down,
-// it steps after 400 ms and then every 100 ms while the pointer stays over it. So a click's one
-// step comes after the release, which the message hook has seen first.
+// the characters the model refuses never reach it; the arrows under the pointer go to the
+// model's arrow calls, which step and repeat; the Up and Down keys go to UserStepUp and
+// UserStepDown, losing the focus to UserLeaveField. Mirror() shows the model's text and its
+// pressed arrow.
 class SpinField final : public QAbstractSpinBox {
  public:
-  static constexpr int kFirstRepeatMs = 400;
-  static constexpr int kRepeatMs = 100;
-
   SpinField(SpinEditModel& model, Dialogs& dialogs, QWidget* parent);
 
   void Mirror();
-  // The arrow under `pos` (widget coordinates): SC_SpinBoxUp, SC_SpinBoxDown or SC_None.
-  QStyle::SubControl ArrowAt(const QPoint& pos) const;
+  // The arrow under `pos` (widget coordinates).
+  SpinArrow ArrowAt(const QPoint& pos) const;
 
  protected:
   void stepBy(int steps) override;
@@ -80,14 +70,8 @@ class SpinField final : public QAbstractSpinBox {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void Step(QStyle::SubControl arrow);
-  void Repeat();
-
   SpinEditModel& model_;
   Dialogs& dialogs_;
-  QTimer repeat_;
-  QStyle::SubControl pressedArrow_ = QStyle::SC_None;
-  bool overPressedArrow_ = false;
 };
 
 }  // namespace tapisto

@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
   tapisto::QtClock clock;
   tapisto::PosixFiles files;
   tapisto::QtDialogs dialogs(application);
+  tapisto::QtTimers timers(dialogs);
   // A first start seeds the settings file from what the running desktop shows, and every
   // refresh hands the settings written to the running desktop.
   tapisto::PosixSettingsStore settings(tapisto::PosixSettingsStore::DefaultHivePath(),
@@ -37,8 +38,8 @@ int main(int argc, char** argv) {
   tapisto::RunningDesktop desktop;
   tapisto::PosixRefresh refresh(settings, &desktop);
   tapisto::PosixShell shell;
-  const tapisto::WindowPorts ports{screen,   pump,    clock, files,      dialogs,
-                                   settings, refresh, shell, application};
+  const tapisto::WindowPorts ports{screen,   pump,    clock, files,       dialogs,
+                                   settings, refresh, shell, application, timers};
   tapisto::Program program(ports);
   // A desktop that cannot be reached is said in the log and blocks nothing.
   refresh.SetReport(

@@ -50,14 +50,8 @@ MainWindowView::MainWindowView(TForm1& form, Dialogs& dialogs)
 MainWindowView::~MainWindowView() {
   QObject::disconnect(focusConnection_);
   form_.focusChanged = nullptr;
-  form_.Edit1.viewChanged = nullptr;
-  form_.SpinEdit1.viewChanged = nullptr;
-  form_.SpinEdit2.viewChanged = nullptr;
-  form_.ComboBox1.viewChanged = nullptr;
-  for (ClickableControl* c :
-       {&form_.Button1, &form_.Button2, &form_.Button3, &form_.Label1, &form_.Label2, &form_.Label3,
-        &form_.Label4, &form_.StaticText1, static_cast<ClickableControl*>(&form_.Image1)}) {
-    c->viewChanged = nullptr;
+  for (const Form1Control& control : form_.Controls()) {
+    if (control.model != nullptr) control.model->viewChanged = nullptr;
   }
 }
 
@@ -67,9 +61,10 @@ void MainWindowView::Build() {
   setObjectName(QStringLiteral("Form1"));
   setFont(WindowFont(scale_));
   setFixedSize(ScaledClientSize(window, scale_));
-  for (const ControlLayout& row : kForm1Layout) {
-    QWidget* widget = MakeControl(row);
+  for (const Form1Control& control : form_.Controls()) {
+    QWidget* widget = MakeControl(control);
     if (widget == nullptr) continue;
+    const ControlLayout& row = *control.row;
     widget->setObjectName(ToQString(row.name));
     widget->setGeometry(ScaledRect(row, scale_));
     if (row.tabIndex < 0) widget->setFocusPolicy(Qt::NoFocus);
@@ -78,8 +73,8 @@ void MainWindowView::Build() {
   if (window.centredAtStart) CentreOnScreen();
 }
 
-QWidget* MainWindowView::MakeControl(const ControlLayout& row) {
-  switch (row.kind) {
+QWidget* MainWindowView::MakeControl(const Form1Control& control) {
+  switch (control.row->kind) {
     case ControlKind::Label: {
       auto* label = new QLabel(this);
       label->setTextFormat(Qt::PlainText);
@@ -98,9 +93,8 @@ QWidget* MainWindowView::MakeControl(const ControlLayout& row) {
       return picture;
     }
     case ControlKind::SpinEdit: {
-      SpinEditModel& model = row.name == "SpinEdit1" ? form_.SpinEdit1 : form_.SpinEdit2;
-      auto* spin = new SpinField(model, dialogs_, this);
-      (&model == &form_.SpinEdit1 ? spinEdit1_ : spinEdit2_) = spin;
+      auto* spin = new SpinField(*control.spin, dialogs_, this);
+      control.spin->viewChanged = [spin] { spin->Mirror(); };
       return spin;
     }
     case ControlKind::ComboBox: {
@@ -148,16 +142,12 @@ void MainWindowView::Guarded(const std::function<void()>& action) {
 
 void MainWindowView::ConnectModels() {
   // The file field.
-  edit1_->onClick = [this] { Guarded([this] { form_.Edit1.UserClick(); }); };
+  ReportClicks(*edit1_, form_.Edit1);
   QObject::connect(edit1_, &QLineEdit::textEdited, this, [this](const QString& text) {
     Guarded([this, &text] { form_.Edit1.UserEdit(ToUtf8(text)); });
   });
   form_.Edit1.viewChanged = [this] { MirrorEdit(); };
   MirrorEdit();
-
-  // The offset fields mirror themselves; the model tells them when.
-  form_.SpinEdit1.viewChanged = [this] { spinEdit1_->Mirror(); };
-  form_.SpinEdit2.viewChanged = [this] { spinEdit2_->Mirror(); };
 
   // The style list: only the user's choice reaches the model as a selection.
   for (const std::string& item : form_.ComboBox1.items) comboBox1_->addItem(ToQString(item));
@@ -168,18 +158,15 @@ void MainWindowView::ConnectModels() {
   MirrorCombo();
 
   // Buttons, labels, the picture and the link label.
-  const std::pair<const char*, ClickableControl*> clickables[] = {
-      {"Button1", &form_.Button1}, {"Button2", &form_.Button2},         {"Button3", &form_.Button3},
-      {"Label1", &form_.Label1},   {"Label2", &form_.Label2},           {"Label3", &form_.Label3},
-      {"Label4", &form_.Label4},   {"StaticText1", &form_.StaticText1}, {"Image1", &form_.Image1}};
-  for (const auto& [name, model] : clickables) {
-    QWidget* widget = Control(name);
-    ClickableControl* control = model;
+  for (const Form1Control& entry : form_.Controls()) {
+    ClickableControl* control = entry.clickable;
+    if (control == nullptr) continue;
+    QWidget* widget = Control(entry.row->name);
     const auto click = [this, control] { Guarded([control] { control->UserClick(); }); };
     if (auto* button = qobject_cast<QPushButton*>(widget)) {
       QObject::connect(button, &QPushButton::clicked, this, click);
     } else if (auto* label = dynamic_cast<ClickLabel*>(widget)) {
-      label->onClick = click;
+      ReportClicks(*label, *control);
     }
     control->viewChanged = [this, control, widget] { MirrorClickable(*control, widget); };
     MirrorClickable(*control, widget);
@@ -191,16 +178,18 @@ void MainWindowView::ConnectModels() {
                                       [this](QWidget*, QWidget* now) { TakeFocus(now); });
 }
 
+template <typename Widget>
+void MainWindowView::ReportClicks(ClickReporting<Widget>& widget, ClickSource& model) {
+  widget.onLeftPress = [this, &model] { Guarded([&model] { model.UserPressLeft(); }); };
+  widget.onLeftRelease = [this, &model](bool inside) {
+    Guarded([&model, inside] { model.UserReleaseLeft(inside); });
+  };
+}
+
 void MainWindowView::SetTabOrder() {
-  std::vector<const ControlLayout*> stops;
-  for (const ControlLayout& row : kForm1Layout) {
-    if (row.tabIndex >= 0) stops.push_back(&row);
-  }
-  std::sort(stops.begin(), stops.end(), [](const ControlLayout* a, const ControlLayout* b) {
-    return a->tabIndex < b->tabIndex;
-  });
-  for (std::size_t i = 1; i < stops.size(); ++i) {
-    QWidget::setTabOrder(Control(stops[i - 1]->name), Control(stops[i]->name));
+  const std::vector<const ControlLayout*> rows = InTabOrder(kForm1Layout);
+  for (std::size_t i = 1; i < rows.size() && rows[i]->tabIndex >= 0; ++i) {
+    QWidget::setTabOrder(Control(rows[i - 1]->name), Control(rows[i]->name));
   }
 }
 

@@ -12,13 +12,13 @@
 #include "ui/form1.h"
 
 class QComboBox;
+class QLineEdit;
 class QPushButton;
 
 namespace tapisto {
 
-class ClickLabel;
-class ClickLineEdit;
-class SpinField;
+template <typename Widget>
+class ClickReporting;
 
 class MainWindowView final : public QWidget {
  public:
@@ -41,12 +41,14 @@ class MainWindowView final : public QWidget {
 
  private:
   void Build();
-  QWidget* MakeControl(const ControlLayout& row);
+  QWidget* MakeControl(const Form1Control& control);
   void ConnectModels();
   void SetTabOrder();
   void FocusModelControl();
   void TakeFocus(QWidget* now);
   void Guarded(const std::function<void()>& action);
+  template <typename Widget>
+  void ReportClicks(ClickReporting<Widget>& widget, ClickSource& model);
 
   // Model to view.
   void MirrorEdit();
@@ -57,9 +59,7 @@ class MainWindowView final : public QWidget {
   Dialogs& dialogs_;
   double scale_;
   std::map<std::string, QWidget*, std::less<>> controls_;
-  ClickLineEdit* edit1_ = nullptr;
-  SpinField* spinEdit1_ = nullptr;
-  SpinField* spinEdit2_ = nullptr;
+  ClickReporting<QLineEdit>* edit1_ = nullptr;
   QComboBox* comboBox1_ = nullptr;
   bool editAllSelected_ = false;
   QMetaObject::Connection focusConnection_;

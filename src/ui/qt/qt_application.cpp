@@ -25,7 +25,6 @@ void QtApplication::SetTitle(const std::string& title) {
 }
 
 void QtApplication::Terminate() {
-  terminateRequested_ = true;
   QCoreApplication::exit(0);
 }
 

@@ -27,9 +27,6 @@ class QtApplication final : public QObject, public Application {
   void SetMessageHook(MessageHook hook) override { hook_ = std::move(hook); }
   void SetHintHidePause(int milliseconds) override { hintHidePause_ = milliseconds; }
 
-  int HintHidePause() const noexcept { return hintHidePause_; }
-  bool TerminateRequested() const noexcept { return terminateRequested_; }
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -38,7 +35,6 @@ class QtApplication final : public QObject, public Application {
   std::string title_;
   MessageHook hook_;
   int hintHidePause_ = 0;
-  bool terminateRequested_ = false;
 };
 
 }  // namespace tapisto

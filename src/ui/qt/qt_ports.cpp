@@ -9,6 +9,8 @@
 #include <climits>
 #include <cmath>
 
+#include "ui/qt/control_widgets.h"
+
 namespace tapisto {
 
 namespace {
@@ -17,7 +19,27 @@ int DevicePixels(int logical, const QScreen& screen) {
   return static_cast<int>(std::lround(static_cast<double>(logical) * screen.devicePixelRatio()));
 }
 
+class QtTimer final : public Timer {
+ public:
+  QtTimer(Dialogs& dialogs, std::function<void()> tick) {
+    timer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer_, &QTimer::timeout,
+                     [&dialogs, tick = std::move(tick)] { RunGuarded(dialogs, tick); });
+  }
+  void Start(std::uint32_t intervalMs) override {
+    timer_.start(static_cast<int>(std::min<std::uint32_t>(intervalMs, INT_MAX)));
+  }
+  void Stop() override { timer_.stop(); }
+
+ private:
+  QTimer timer_;
+};
+
 }  // namespace
+
+std::unique_ptr<Timer> QtTimers::CreateTimer(std::function<void()> tick) {
+  return std::make_unique<QtTimer>(dialogs_, std::move(tick));
+}
 
 int QtScreen::Width() const {
   const QScreen* screen = QGuiApplication::primaryScreen();

@@ -1,12 +1,14 @@
-// The Qt side of the ports the windows use: the primary screen, the tick counter and the
-// message pump.
+// The Qt side of the ports the windows use: the primary screen, the tick counter, the message
+// pump and the timers.
 #pragma once
 
 #include <cstdint>
 
 #include "desktop/ports/clock.h"
+#include "desktop/ports/dialogs.h"
 #include "desktop/ports/message_pump.h"
 #include "desktop/ports/screen.h"
+#include "ui/timers.h"
 
 namespace tapisto {
 
@@ -31,6 +33,16 @@ class QtMessagePump final : public MessagePump {
   void ProcessMessages() override;
   // Sleeps in the event dispatcher until an event arrives or a timer of `timeoutMs` fires.
   void WaitForMessages(std::uint32_t timeoutMs) override;
+};
+
+// Precise QTimers of the GUI thread; an error escaping a tick goes to the default report.
+class QtTimers final : public Timers {
+ public:
+  explicit QtTimers(Dialogs& dialogs) : dialogs_(dialogs) {}
+  std::unique_ptr<Timer> CreateTimer(std::function<void()> tick) override;
+
+ private:
+  Dialogs& dialogs_;
 };
 
 }  // namespace tapisto

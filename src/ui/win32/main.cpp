@@ -27,11 +27,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   tapisto::Win32Clock clock;
   tapisto::Win32Files files;
   tapisto::Win32Dialogs dialogs(application);
+  tapisto::Win32Timers timers(dialogs);
   tapisto::Win32SettingsStore settings;
   tapisto::Win32Refresh refresh;
   tapisto::Win32Shell shell;
-  const tapisto::WindowPorts ports{screen,   pump,    clock, files,      dialogs,
-                                   settings, refresh, shell, application};
+  const tapisto::WindowPorts ports{screen,   pump,    clock, files,       dialogs,
+                                   settings, refresh, shell, application, timers};
   tapisto::Program program(ports);
   int result = 0;
   try {

@@ -15,7 +15,6 @@ namespace tapisto {
 namespace {
 
 constexpr UINT_PTR kControlSubclass = 1;
-constexpr UINT_PTR kRepeatTimer = 1;
 constexpr COLORREF kLinkColour = RGB(0, 0, 255);
 // The widest a hint is before its lines wrap, at 96 dpi: wide enough for every hint's lines.
 constexpr int kHintWidth = 400;
@@ -128,23 +127,19 @@ MainWindowView::~MainWindowView() {
 
 void MainWindowView::Build() {
   controls_.reserve(kForm1Layout.size());
-  for (const ControlLayout& row : kForm1Layout) {
+  for (const Form1Control& entry : form_.Controls()) {
     NativeControl control;
     control.view = this;
-    control.row = &row;
-    control.id = ControlIdOf(kForm1Layout, row.name);
+    control.row = entry.row;
+    control.id = ControlIdOf(kForm1Layout, entry.row->name);
+    control.model = entry.model;
+    control.clickable = entry.clickable;
+    control.spin = entry.spin;
+    control.clicks = entry.clicks;
     controls_.push_back(control);
-    BindModel(controls_.back());
   }
-  // Creation order is the order of dialog navigation: the tab stops by their tab index first.
-  std::vector<NativeControl*> order;
-  for (NativeControl& control : controls_) order.push_back(&control);
-  std::stable_sort(order.begin(), order.end(), [](const NativeControl* a, const NativeControl* b) {
-    const int ta = a->row->tabIndex < 0 ? INT32_MAX : a->row->tabIndex;
-    const int tb = b->row->tabIndex < 0 ? INT32_MAX : b->row->tabIndex;
-    return ta < tb;
-  });
-  for (NativeControl* control : order) MakeControl(*control);
+  // Creation order is the order of dialog navigation.
+  for (const ControlLayout* row : InTabOrder(kForm1Layout)) MakeControl(*Find(row->name));
 
   hints_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -159,28 +154,6 @@ void MainWindowView::Build() {
       AddHint(control.window, control.model->hint);
       if (control.arrows != nullptr) AddHint(control.arrows, control.model->hint);
     }
-  }
-}
-
-void MainWindowView::BindModel(NativeControl& control) {
-  const std::string_view name = control.row->name;
-  if (name == "Edit1") {
-    control.model = &form_.Edit1;
-  } else if (name == "SpinEdit1" || name == "SpinEdit2") {
-    control.spin = name == "SpinEdit1" ? &form_.SpinEdit1 : &form_.SpinEdit2;
-    control.model = control.spin;
-  } else if (name == "ComboBox1") {
-    control.model = &form_.ComboBox1;
-  } else if (name != "OpenDialog1") {
-    ClickableControl* const clickables[] = {&form_.Button1, &form_.Button2,     &form_.Button3,
-                                            &form_.Label1,  &form_.Label2,      &form_.Label3,
-                                            &form_.Label4,  &form_.StaticText1, &form_.Image1};
-    constexpr std::string_view names[] = {"Button1", "Button2", "Button3",     "Label1", "Label2",
-                                          "Label3",  "Label4",  "StaticText1", "Image1"};
-    for (std::size_t i = 0; i < std::size(names); ++i) {
-      if (names[i] == name) control.clickable = clickables[i];
-    }
-    control.model = control.clickable;
   }
 }
 
@@ -458,10 +431,10 @@ void MainWindowView::Command(int id, int code) {
   }
 }
 
-void MainWindowView::StepSpin(NativeControl& control, Arrow arrow) {
+void MainWindowView::StepSpin(NativeControl& control, SpinArrow arrow) {
   Guarded([&control, arrow] {
-    if (arrow == Arrow::Up) control.spin->UserStepUp();
-    if (arrow == Arrow::Down) control.spin->UserStepDown();
+    if (arrow == SpinArrow::Up) control.spin->UserStepUp();
+    if (arrow == SpinArrow::Down) control.spin->UserStepDown();
   });
 }
 
@@ -474,7 +447,7 @@ LRESULT MainWindowView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      // The arrows' own stepping is refused: the view steps the model (ArrowPress).
+      // The arrows' own stepping is refused: the model steps and repeats.
       if (header != nullptr && header->code == static_cast<UINT>(UDN_DELTAPOS)) return TRUE;
       break;
     }
@@ -577,7 +550,7 @@ LRESULT MainWindowView::ControlMessage(NativeControl& control, HWND window, UINT
       break;
     case WM_LBUTTONDOWN:
       if (TracksClicks(kind)) {
-        control.pressed = true;
+        Guarded([&control] { control.clicks->UserPressLeft(); });
         const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
         if (IsStatic(kind)) ::SetCapture(window);
         return result;
@@ -587,30 +560,27 @@ LRESULT MainWindowView::ControlMessage(NativeControl& control, HWND window, UINT
       // A click is a press and a release inside the control, reported after the control's own
       // handling of the release, so a click handler that selects the text has the last word.
       if (TracksClicks(kind)) {
+        control.releasing = true;
         const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
-        const bool wasPressed = control.pressed;
-        control.pressed = false;
         if (IsStatic(kind) && ::GetCapture() == window) ::ReleaseCapture();
+        control.releasing = false;
         RECT client{};
         ::GetClientRect(window, &client);
         const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (wasPressed && ::PtInRect(&client, at)) {
-          if (kind == ControlKind::Edit) {
-            Guarded([this] { form_.Edit1.UserClick(); });
-          } else {
-            Guarded([&control] { control.clickable->UserClick(); });
-          }
-        }
+        const bool inside = ::PtInRect(&client, at) != FALSE;
+        Guarded([&control, inside] { control.clicks->UserReleaseLeft(inside); });
         return result;
       }
       break;
     case WM_CAPTURECHANGED:
-      if (IsStatic(kind) && reinterpret_cast<HWND>(lParam) != window) control.pressed = false;
+      if (IsStatic(kind) && !control.releasing && reinterpret_cast<HWND>(lParam) != window) {
+        Guarded([&control] { control.clicks->UserCancelPress(); });
+      }
       break;
     case WM_KEYDOWN:
       // The Up and Down keys step a spin field by its increment.
       if (control.spin != nullptr && (wParam == VK_UP || wParam == VK_DOWN)) {
-        StepSpin(control, wParam == VK_UP ? Arrow::Up : Arrow::Down);
+        StepSpin(control, wParam == VK_UP ? SpinArrow::Up : SpinArrow::Down);
         return 0;
       }
       break;
@@ -619,9 +589,7 @@ LRESULT MainWindowView::ControlMessage(NativeControl& control, HWND window, UINT
       // (Backspace, the clipboard keys) pass.
       if (control.spin != nullptr) {
         const auto c = static_cast<wchar_t>(wParam);
-        const bool accepted = c < L' ' || (c >= L'0' && c <= L'9') || c == L'+' || c == L'-' ||
-                              c == decimalSeparator_;
-        if (!accepted) return 0;
+        if (c >= L' ' && !SpinEditModel::Typeable(c, decimalSeparator_)) return 0;
       }
       break;
     default:
@@ -638,41 +606,38 @@ LRESULT MainWindowView::ArrowsMessage(NativeControl& control, UINT message, WPAR
     ::GetClientRect(arrows, &client);
     return ArrowAt(client.right, client.bottom, GET_X_LPARAM(point), GET_Y_LPARAM(point));
   };
+  SpinEditModel& model = *control.spin;
   switch (message) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
-      control.arrowPress.Press(arrowAt(lParam));
+      const SpinArrow arrow = arrowAt(lParam);
+      Guarded([&model, arrow] { model.UserPressArrow(arrow); });
       // The control draws its pressed arrow; the step it would make is refused (UDN_DELTAPOS).
       const LRESULT result = ::DefSubclassProc(arrows, message, wParam, lParam);
-      if (control.arrowPress.Pressed() != Arrow::None) {
-        if (::GetCapture() != arrows) ::SetCapture(arrows);
-        ::SetTimer(arrows, kRepeatTimer, ArrowPress::kFirstRepeatMs, nullptr);
+      if (model.PressedArrow() != SpinArrow::None && ::GetCapture() != arrows) {
+        ::SetCapture(arrows);
       }
       return result;
     }
-    case WM_MOUSEMOVE:
-      control.arrowPress.Move(arrowAt(lParam));
+    case WM_MOUSEMOVE: {
+      const SpinArrow under = arrowAt(lParam);
+      Guarded([&model, under] { model.UserMoveOverArrow(under); });
       break;
-    case WM_TIMER:
-      if (wParam == kRepeatTimer) {
-        ::SetTimer(arrows, kRepeatTimer, ArrowPress::kRepeatMs, nullptr);
-        const Arrow step = control.arrowPress.Repeat();
-        if (step != Arrow::None) StepSpin(control, step);
-        return 0;
-      }
-      break;
+    }
     case WM_LBUTTONUP: {
-      const Arrow step = control.arrowPress.Release(arrowAt(lParam));
-      ::KillTimer(arrows, kRepeatTimer);
+      // The control draws the arrow released and gives up the capture before the step, which
+      // may apply; giving up the capture so is no cancel.
+      const SpinArrow under = arrowAt(lParam);
+      control.releasing = true;
       const LRESULT result = ::DefSubclassProc(arrows, message, wParam, lParam);
       if (::GetCapture() == arrows) ::ReleaseCapture();
-      if (step != Arrow::None) StepSpin(control, step);
+      control.releasing = false;
+      Guarded([&model, under] { model.UserReleaseArrow(under); });
       return result;
     }
     case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lParam) != arrows) {
-        control.arrowPress.Cancel();
-        ::KillTimer(arrows, kRepeatTimer);
+      if (!control.releasing && reinterpret_cast<HWND>(lParam) != arrows) {
+        Guarded([&model] { model.UserCancelArrow(); });
       }
       break;
     default:

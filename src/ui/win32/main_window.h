@@ -4,7 +4,7 @@
 // view holds no state of the program's own.
 //
 // The controls: an EDIT for Edit1; for each spin field an EDIT with an up-down control at its
-// right edge whose own stepping is switched off (the arrows step on release, ArrowPress); a
+// right edge whose own stepping is switched off (the model steps and repeats); a
 // CBS_DROPDOWNLIST combo box; push buttons; statics for the labels; an owner-drawn static for
 // the donation picture; a static drawn blue and underlined for the link label. Hints are
 // tooltips that stay as long as the application's hint pause.
@@ -16,7 +16,6 @@
 
 #include "ui/form1.h"
 #include "ui/win32/form_window.h"
-#include "ui/win32/spin_arrows.h"
 #include "ui/win32/win32_application.h"
 
 namespace tapisto {
@@ -53,12 +52,13 @@ class MainWindowView final : public FormWindow {
     ControlBase* model = nullptr;
     ClickableControl* clickable = nullptr;
     SpinEditModel* spin = nullptr;
-    bool pressed = false;  // a left-button press inside, for click tracking
-    ArrowPress arrowPress;
+    ClickSource* clicks = nullptr;
+    // While the control handles its own release of the left button: giving up the capture
+    // then ends no press.
+    bool releasing = false;
   };
 
   void Build();
-  void BindModel(NativeControl& control);
   void MakeControl(NativeControl& control);
   void Place(NativeControl& control);
   void AddHint(HWND window, const std::string& text);
@@ -70,7 +70,7 @@ class MainWindowView final : public FormWindow {
   // View to model.
   void Command(int id, int code);
   void Guarded(const std::function<void()>& action);
-  void StepSpin(NativeControl& control, Arrow arrow);
+  void StepSpin(NativeControl& control, SpinArrow arrow);
   // Model to view.
   void Mirror(NativeControl& control);
   void MirrorHint(HWND window, const std::string& text);

@@ -21,4 +21,9 @@ PixelSize ScaledClientSize(const WindowDefinition& window, int dpi) noexcept {
   return {ScaleToDpi(window.clientWidth, dpi), ScaleToDpi(window.clientHeight, dpi)};
 }
 
+SpinArrow ArrowAt(int width, int height, int x, int y) noexcept {
+  if (x < 0 || y < 0 || x >= width || y >= height) return SpinArrow::None;
+  return y < height / 2 ? SpinArrow::Up : SpinArrow::Down;
+}
+
 }  // namespace tapisto

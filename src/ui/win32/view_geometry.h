@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "ui/controls.h"
 #include "ui/layout.h"
 
 namespace tapisto {
@@ -34,6 +35,10 @@ struct PixelSize {
   friend bool operator==(const PixelSize&, const PixelSize&) = default;
 };
 PixelSize ScaledClientSize(const WindowDefinition& window, int dpi) noexcept;
+
+// The arrow at client point (x, y) of an arrow control of `width` x `height` stacked
+// vertically: the upper half is Up, the lower half Down, outside is None.
+SpinArrow ArrowAt(int width, int height, int x, int y) noexcept;
 
 // The identifiers: 100 + the control's index in its window's layout; the arrow control of a spin
 // field has its field's identifier + kArrowsIdOffset. Identifiers 1 and 2 (IDOK, IDCANCEL),

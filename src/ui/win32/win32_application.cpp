@@ -1,6 +1,9 @@
 #include "ui/win32/win32_application.h"
 
 #include <algorithm>
+#include <map>
+
+#include "ui/window_support.h"
 
 namespace tapisto {
 
@@ -69,6 +72,57 @@ void Win32MessagePump::WaitForMessages(std::uint32_t timeoutMs) {
     return;
   }
   ::MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+namespace {
+
+class Win32Timer final : public Timer {
+ public:
+  Win32Timer(Dialogs& dialogs, std::function<void()> tick)
+      : dialogs_(dialogs), tick_(std::move(tick)) {}
+  ~Win32Timer() override { Stop(); }
+  Win32Timer(const Win32Timer&) = delete;
+  Win32Timer& operator=(const Win32Timer&) = delete;
+
+  void Start(std::uint32_t intervalMs) override {
+    Stop();
+    id_ = ::SetTimer(nullptr, 0, intervalMs, &Win32Timer::Tick);
+    if (id_ != 0) Running()[id_] = this;
+  }
+  void Stop() override {
+    if (id_ == 0) return;
+    ::KillTimer(nullptr, id_);
+    Running().erase(id_);
+    id_ = 0;
+  }
+
+ private:
+  // A thread timer names itself only by the number SetTimer chose. A WM_TIMER still queued
+  // for a timer that was stopped finds nothing and runs nothing.
+  static std::map<UINT_PTR, Win32Timer*>& Running() {
+    static std::map<UINT_PTR, Win32Timer*> running;
+    return running;
+  }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    const auto it = Running().find(id);
+    if (it == Running().end()) return;
+    Win32Timer& timer = *it->second;
+    try {
+      timer.tick_();
+    } catch (...) {
+      timer.dialogs_.ShowErrorReport(CurrentErrorMessage());
+    }
+  }
+
+  Dialogs& dialogs_;
+  std::function<void()> tick_;
+  UINT_PTR id_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Timer> Win32Timers::CreateTimer(std::function<void()> tick) {
+  return std::make_unique<Win32Timer>(dialogs_, std::move(tick));
 }
 
 }  // namespace tapisto

@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "desktop/ports/dialogs.h"
 #include "desktop/ports/message_pump.h"
 #include "desktop/win32/windows_api.h"
 #include "ui/application.h"
+#include "ui/timers.h"
 
 namespace tapisto {
 
@@ -59,6 +61,18 @@ class Win32MessagePump final : public MessagePump {
 
  private:
   Win32Application& application_;
+};
+
+// Thread timers of the window thread (SetTimer without a window): their WM_TIMER messages go
+// through the application's Handle like every other message. An error escaping a tick goes to
+// the default report.
+class Win32Timers final : public Timers {
+ public:
+  explicit Win32Timers(Dialogs& dialogs) : dialogs_(dialogs) {}
+  std::unique_ptr<Timer> CreateTimer(std::function<void()> tick) override;
+
+ private:
+  Dialogs& dialogs_;
 };
 
 }  // namespace tapisto

@@ -1,5 +1,5 @@
 // The Windows view's arithmetic: the window definitions scaled to a monitor's dots per inch, the
-// control identifiers, the file dialog's filter text and the spin arrows' press bookkeeping.
+// control identifiers, the file dialog's filter text and which spin arrow a point is on.
 #include "ui/win32/view_geometry.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 #include <set>
 #include <string>
 
-#include "ui/win32/spin_arrows.h"
 #include "ui/win32/win32_dialogs.h"
 
 namespace tapisto {
@@ -91,62 +90,15 @@ TEST(OpenDialogFilter, TurnsBarsIntoTheNulSeparatedPairsTheDialogTakes) {
 TEST(ArrowAt, SplitsTheControlIntoAnUpperAndALowerHalf) {
   struct Case {
     int x, y;
-    Arrow expected;
+    SpinArrow expected;
   };
-  const Case cases[] = {{0, 0, Arrow::Up},    {15, 10, Arrow::Up},  {15, 11, Arrow::Down},
-                        {0, 21, Arrow::Down}, {16, 5, Arrow::None}, {-1, 5, Arrow::None},
-                        {5, -1, Arrow::None}, {5, 22, Arrow::None}};
+  const Case cases[] = {{0, 0, SpinArrow::Up},     {15, 10, SpinArrow::Up},
+                        {15, 11, SpinArrow::Down}, {0, 21, SpinArrow::Down},
+                        {16, 5, SpinArrow::None},  {-1, 5, SpinArrow::None},
+                        {5, -1, SpinArrow::None},  {5, 22, SpinArrow::None}};
   for (const Case& c : cases) {
     EXPECT_EQ(ArrowAt(16, 22, c.x, c.y), c.expected) << c.x << "," << c.y;
   }
-}
-
-TEST(ArrowPress, StepsOnReleaseOverThePressedArrowOnly) {
-  struct Case {
-    const char* name;
-    Arrow pressed, releasedOver, step;
-  };
-  const Case cases[] = {
-      {"click up", Arrow::Up, Arrow::Up, Arrow::Up},
-      {"click down", Arrow::Down, Arrow::Down, Arrow::Down},
-      {"slid to the other arrow", Arrow::Up, Arrow::Down, Arrow::None},
-      {"released outside", Arrow::Down, Arrow::None, Arrow::None},
-      {"pressed outside", Arrow::None, Arrow::Up, Arrow::None},
-  };
-  for (const Case& c : cases) {
-    ArrowPress press;
-    press.Press(c.pressed);
-    EXPECT_EQ(press.Release(c.releasedOver), c.step) << c.name;
-    EXPECT_EQ(press.Pressed(), Arrow::None) << c.name;
-    EXPECT_EQ(press.Release(c.releasedOver), Arrow::None) << c.name << ": a second release";
-  }
-}
-
-TEST(ArrowPress, RepeatsOnlyWhileThePointerStaysOverThePressedArrow) {
-  ArrowPress press;
-  EXPECT_EQ(press.Repeat(), Arrow::None);  // nothing pressed
-  press.Press(Arrow::Down);
-  EXPECT_EQ(press.Repeat(), Arrow::Down);
-  press.Move(Arrow::Up);
-  EXPECT_FALSE(press.OverPressed());
-  EXPECT_EQ(press.Repeat(), Arrow::None);
-  press.Move(Arrow::None);
-  EXPECT_EQ(press.Repeat(), Arrow::None);
-  press.Move(Arrow::Down);  // back over it: the repeats go on
-  EXPECT_EQ(press.Repeat(), Arrow::Down);
-  EXPECT_EQ(press.Release(Arrow::Down), Arrow::Down);  // and the release adds one more
-  EXPECT_EQ(press.Repeat(), Arrow::None);
-}
-
-TEST(ArrowPress, ALostCaptureEndsThePressWithoutAStep) {
-  ArrowPress press;
-  press.Press(Arrow::Up);
-  press.Cancel();
-  EXPECT_EQ(press.Repeat(), Arrow::None);
-  EXPECT_EQ(press.Release(Arrow::Up), Arrow::None);
-  // Moves without a press change nothing.
-  press.Move(Arrow::Up);
-  EXPECT_FALSE(press.OverPressed());
 }
 
 }  // namespace

@@ -14,8 +14,6 @@ extern char** environ;
 
 namespace tapisto {
 
-PosixShell::PosixShell() : reaped_(std::make_shared<std::atomic<int>>(0)) {}
-
 std::string PosixShell::SpecialFolder(int folder) {
   switch (folder) {
     case kFolderPersonal:
@@ -58,10 +56,9 @@ void PosixShell::Open(const std::string& document, const std::string& /*paramete
   ::posix_spawnattr_destroy(&attributes);
   if (started != 0) return;
 
-  std::thread([child, reaped = reaped_] {
+  std::thread([child] {
     while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
     }
-    reaped->fetch_add(1);
   }).detach();
 }
 

@@ -1,17 +1,12 @@
 // The Shell port on POSIX systems: the XDG folders and xdg-open.
 #pragma once
 
-#include <atomic>
-#include <memory>
-
 #include "desktop/ports/shell.h"
 
 namespace tapisto {
 
 class PosixShell final : public Shell {
  public:
-  PosixShell();
-
   // kFolderPersonal: the XDG documents folder (XDG_DOCUMENTS_DIR of user-dirs.dirs, else
   // $HOME/Documents); kFolderAppData: $XDG_CONFIG_HOME (else $HOME/.config), where programs
   // keep their per-user data as the roaming application-data folder holds it on Windows. Any
@@ -26,13 +21,6 @@ class PosixShell final : public Shell {
   // blocks.
   void Open(const std::string& document, const std::string& parameters, const std::string& folder,
             int showMode) override;
-
-  // How many children started by Open have ended and been reaped so far.
-  int ReapedChildren() const noexcept { return reaped_->load(); }
-
- private:
-  // Shared with the waiting threads, which may outlive the shell.
-  std::shared_ptr<std::atomic<int>> reaped_;
 };
 
 }  // namespace tapisto
