@@ -19,6 +19,9 @@ tapisto_packages_packaging=(desktop-file-utils appstream groff-base file binutil
 # xdotool for the program's end-to-end run on Xfce.
 tapisto_packages_build+=(dbus-daemon dbus-bin xfconf libxfconf-0-3 cinnamon-desktop-data
   mate-desktop-common desktop-file-utils xdotool)
+# The desktop tests: a headless sway with swaybg and grim for its pixels; node runs the
+# scripts handed to the stand-in of KDE Plasma's shell against a mock of its scripting API.
+tapisto_packages_build+=(sway swaybg grim nodejs)
 # For ./run without a display: a virtual X server and the tools for its screenshot.
 tapisto_packages_display=(xvfb xauth x11-apps x11-utils netpbm)
 tapisto_packages_fuzz=(clang libclang-rt-14-dev)

@@ -91,6 +91,8 @@ int RunCompose(const std::vector<std::string>& args) {
   controls.x = ParseInt(a.Get("--x").value_or("0"), "--x");
   controls.y = ParseInt(a.Get("--y").value_or("0"), "--y");
   CompositionContext ctx{state, screen, pump, clock, files, dialogs, controls};
+  SavedFiles saved;
+  ctx.canvasObserver = &saved;
   const std::string& file = a.plain[0];
   // What the program's apply does with an error that a composition lets through.
   auto run = [&] {
@@ -102,8 +104,8 @@ int RunCompose(const std::vector<std::string>& args) {
   };
   controls.onXChanged = run;
   run();
-  std::cout << state.ComposedFile << "\n";
-  return 0;
+  PrintWrittenFile(saved, state.ComposedFile);
+  return dialogs.ErrorShown() ? 1 : 0;
 }
 
 }  // namespace tapisto::tool

@@ -39,6 +39,8 @@ int RunConvert(const std::vector<std::string>& args) {
   ConsoleDialogs dialogs(false);
   NoControls controls;
   CompositionContext ctx{state, screen, pump, clock, files, dialogs, controls};
+  SavedFiles saved;
+  ctx.canvasObserver = &saved;
   LogLines log;
   log.SetWindowExists(true);
   int status = 0;
@@ -49,7 +51,11 @@ int RunConvert(const std::vector<std::string>& args) {
     dialogs.ShowMessage("SetWallpaper\n\n" + DescribeCurrentException());
     status = 1;
   }
-  std::cout << state.ComposedFile << "\n";
+  if (!state.ComposedFile.empty() && state.ComposedFile == a.plain[0]) {
+    std::cout << state.ComposedFile << "\n";  // a JPEG goes to the desktop as it is
+  } else {
+    PrintWrittenFile(saved, state.ComposedFile);
+  }
   for (const std::string& line : log.Lines()) std::cout << line << "\n";
   return status;
 }

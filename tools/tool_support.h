@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -12,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "compose/composition_context.h"
 #include "desktop/ports/clock.h"
 #include "desktop/ports/dialogs.h"
 #include "desktop/ports/message_pump.h"
@@ -42,22 +44,51 @@ int ParseInt(const std::string& text, const char* what);
 // "WxH" with both at least 1.
 std::pair<int, int> ParseSize(const std::string& text);
 
+// Message boxes on stderr. A message shown while an error is being handled reports that error
+// (the program catches, shows and goes on): the tool's exit status tells it afterwards.
 class ConsoleDialogs final : public Dialogs {
  public:
   explicit ConsoleDialogs(bool answer) : answer_(answer) {}
-  void ShowMessage(const std::string& text) override { std::cerr << text << "\n\n"; }
+  void ShowMessage(const std::string& text) override { Show(text); }
   bool Confirm(const std::string& text) override {
     std::cerr << text << "\n\n";
     return answer_;
   }
-  void ShowErrorReport(const std::string& text) override { std::cerr << text << "\n\n"; }
+  void ShowErrorReport(const std::string& text) override { Show(text); }
   std::optional<std::string> ChooseFile(const std::string&, const std::string&) override {
     return std::nullopt;  // no window: every choice is cancelled
   }
+  bool ErrorShown() const noexcept { return errorShown_; }
 
  private:
+  void Show(const std::string& text) {
+    std::cerr << text << "\n\n";
+    if (std::current_exception() != nullptr) errorShown_ = true;
+  }
+
   bool answer_;
+  bool errorShown_ = false;
 };
+
+// The files a composition or conversion actually saved; a file whose save failed is not here.
+class SavedFiles final : public CanvasObserver {
+ public:
+  void CanvasSaved(const Raster&, const std::string& path) override { paths_.push_back(path); }
+  bool Saved(const std::string& path) const {
+    for (const std::string& saved : paths_) {
+      if (saved == path) return true;
+    }
+    return false;
+  }
+
+ private:
+  std::vector<std::string> paths_;
+};
+
+// The output line of compose and convert: the file written, or nothing when none was.
+inline void PrintWrittenFile(const SavedFiles& saved, const std::string& path) {
+  if (!path.empty() && saved.Saved(path)) std::cout << path << "\n";
+}
 
 class SteadyClock final : public Clock {
  public:

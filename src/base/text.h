@@ -20,4 +20,8 @@ int StrictToInt(std::string_view text);
 // Parses leniently: a missing or malformed number gives `fallback`.
 int LenientToInt(std::string_view text, int fallback = 0);
 
+// Appends the UTF-8 bytes of the code point `code`; a surrogate or a number past U+10FFFF,
+// which stand for no character, as U+FFFD.
+void AppendUtf8(std::string& out, char32_t code);
+
 }  // namespace tapisto

@@ -1,73 +1,9 @@
 #include "image/file_io.h"
 
-#include <cstdio>
-#include <fstream>
-#include <random>
-#include <system_error>
-
-#include "base/error.h"
-
 namespace tapisto {
 
-namespace fs = std::filesystem;
-
-fs::path PathFromUtf8(const std::string& utf8) {
-  return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::int64_t maxBytes) {
-  std::ifstream in(PathFromUtf8(path), std::ios::binary);
-  if (!in) throw FileReadError("cannot open file \"" + path + "\"");
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0) throw FileReadError("cannot read file \"" + path + "\"");
-  if (size > maxBytes) {
-    throw ImageTooLargeError("file \"" + path + "\" has " + std::to_string(size) +
-                             " bytes, over the limit of " + std::to_string(maxBytes));
-  }
-  in.seekg(0, std::ios::beg);
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) {
-    throw FileReadError("cannot read file \"" + path + "\"");
-  }
-  return bytes;
-}
-
-void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-  const fs::path target = PathFromUtf8(path);
-  // A file that exists but may not be written (read-only) stays as it is, as a direct write
-  // would leave it; the rename below would otherwise replace it regardless.
-  std::error_code existsError;
-  if (fs::exists(target, existsError)) {
-    std::ofstream probe(target, std::ios::binary | std::ios::app);
-    if (!probe) throw FileWriteError("cannot write file \"" + path + "\"");
-  }
-  // A name of our own beside the target, so the rename stays inside one file system.
-  std::random_device rd;
-  fs::path temp = target;
-  temp += fs::path(".tapisto-" + std::to_string(rd()) + ".tmp");
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw FileWriteError("cannot create file \"" + path + "\"");
-    if (!bytes.empty()) {
-      out.write(reinterpret_cast<const char*>(bytes.data()),
-                static_cast<std::streamsize>(bytes.size()));
-    }
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      fs::remove(temp, ignored);
-      throw FileWriteError("cannot write file \"" + path + "\"");
-    }
-  }
-  std::error_code ec;
-  fs::rename(temp, target, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temp, ignored);
-    throw FileWriteError("cannot replace file \"" + path + "\": " + ec.message());
-  }
+std::filesystem::path PathFromUtf8(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
 }  // namespace tapisto

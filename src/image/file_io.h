@@ -1,4 +1,6 @@
-// Reading and writing whole files by UTF-8 path, portable across Linux and Windows.
+// Reading and writing whole files by UTF-8 path. The interface is portable; the system calls
+// behind it are the platform's own (desktop/posix/os/file_io_posix.cpp,
+// desktop/win32/file_io_win32.cpp), and CMake compiles exactly one of them into this library.
 #pragma once
 
 #include <cstdint>
@@ -12,13 +14,35 @@ namespace tapisto {
 // The filesystem path for a UTF-8 text (wide on Windows, bytes on POSIX).
 std::filesystem::path PathFromUtf8(const std::string& utf8);
 
-// The whole file. Throws FileReadError when it cannot be opened or read, ImageTooLargeError
-// when it is larger than `maxBytes`.
+// The whole file. Throws FileReadError when it cannot be opened or read or is no regular file
+// (a folder, a named pipe, a device: these are refused without waiting on them),
+// ImageTooLargeError when it is larger than `maxBytes`.
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::int64_t maxBytes);
 
+// Whether WriteWholeFile may replace `path`: the file (when it exists) and its folder may be
+// written. On POSIX systems a file or folder whose mode grants nobody write access counts as
+// not writable for root too.
+bool CanReplaceFile(const std::string& path);
+
+enum class WriteDurability {
+  // Replaced atomically, not flushed to the disk: a picture that is made again from its
+  // sources at the next step, so an offset step stays fast.
+  Atomic,
+  // The user's own data (the settings hive): the new file is flushed to the disk before the
+  // rename and its folder after it, so a power cut keeps the old or the new content.
+  Durable,
+};
+
 // Replaces `path` with `bytes` so that the old file stays whole until the new one is complete:
-// the bytes go to a temporary file in the same folder, which is then renamed over `path`.
-// Throws FileWriteError (the old file untouched) when any step fails.
-void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
+// the bytes go to a temporary file in the same folder, which is then renamed over `path`. A
+// symbolic link is followed (the link stays, the file it names is replaced), and the replaced
+// file keeps its owner (where permitted), group and permissions; a new file gets 0666 less the
+// umask (0600 when Durable). A file with several hard links is written in place instead, after
+// a backup copy, so that every name keeps seeing one file. A file that CanReplaceFile refuses is
+// not touched. Throws
+// FileWriteError (the old file untouched, the temporary file removed) when any step fails; its
+// message names the file and the system's reason.
+void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes,
+                    WriteDurability durability = WriteDurability::Atomic);
 
 }  // namespace tapisto

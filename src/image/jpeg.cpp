@@ -475,6 +475,29 @@ StreamLayout LayoutOf(const unsigned char* data, std::size_t size) {
   return layout;
 }
 
+// A file too short for the picture its header claims is refused before its pixels are
+// allocated: a few hundred damaged bytes must not cost gigabytes and seconds. The bound: every
+// 8 x 8 block of every component has a DC coefficient, coded in the first scan that reaches the
+// component (in a progressive file too, whose first DC scan codes every block), and a Huffman
+// code is at least one bit long. So the scan data of a Huffman-coded file holds at least one
+// bit per block, and the file at least (blocks + 7) / 8 bytes. Arithmetic coding can spend less
+// than a bit on a block and is not bounded here.
+void CheckLeastSize(const jpeg_decompress_struct& cinfo, std::size_t fileBytes) {
+  if (cinfo.arith_code) return;
+  std::uint64_t blocks = 0;
+  for (int i = 0; i < cinfo.num_components; ++i) {
+    const jpeg_component_info& component = cinfo.comp_info[i];
+    blocks += std::uint64_t{component.width_in_blocks} * component.height_in_blocks;
+  }
+  const std::uint64_t least = (blocks + 7) / 8;
+  if (fileBytes < least) {
+    throw ImageFormatError("JPEG: " + std::to_string(cinfo.image_width) + " x " +
+                           std::to_string(cinfo.image_height) + " pixels take at least " +
+                           std::to_string(least) + " bytes, the file has " +
+                           std::to_string(fileBytes) + ": it is damaged");
+  }
+}
+
 }  // namespace
 
 Raster DecodeJpeg(std::span<const std::uint8_t> bytes, const ImageLimits& limits) {
@@ -490,6 +513,7 @@ Raster DecodeJpeg(std::span<const std::uint8_t> bytes, const ImageLimits& limits
   d.Run(ReadHeaderStep, &context);
   CheckColourSpace(cinfo);
   CheckHeader("JPEG", cinfo.image_width, cinfo.image_height, limits);
+  CheckLeastSize(cinfo, bytes.size());
 
   cinfo.out_color_space = JCS_EXT_RGBX;
   Raster raster(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));

@@ -143,6 +143,20 @@ constexpr std::array<std::array<std::size_t, 4>, 7> kAdam7 = {{
     {0, 1, 1, 2},
 }};
 
+// A file too short for the picture its header claims is refused before its pixels are
+// allocated. The bound: deflate's densest code is a match of 258 bytes whose length and
+// distance codes are one bit each (a dynamic Huffman block can make them so), 2 bits for 258
+// bytes, so the compressed data is at least 1/1032 of the inflated data, and the file is
+// larger still.
+void CheckLeastSize(const Header& h, std::size_t inflated, std::size_t fileBytes) {
+  const std::size_t least = inflated / 1032;
+  if (fileBytes < least) {
+    Fail(std::to_string(h.width) + " x " + std::to_string(h.height) + " pixels take at least " +
+         std::to_string(least) + " bytes, the file has " + std::to_string(fileBytes) +
+         ": it is damaged");
+  }
+}
+
 // The passes of the picture and the total size of its inflated data.
 std::vector<Pass> PlanPasses(const Header& h, std::size_t bitsPerPixel, std::size_t& total) {
   std::vector<Pass> passes;
@@ -720,6 +734,7 @@ RgbaImage DecodePng(std::span<const std::uint8_t> bytes, const ImageLimits& limi
       haveHeader = true;
       bitsPerPixel = ChannelsOf(d.header.colourType) * d.header.depth;
       passes = PlanPasses(d.header, bitsPerPixel, expected);
+      CheckLeastSize(d.header, expected, bytes.size());
       continue;
     }
 

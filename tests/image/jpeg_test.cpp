@@ -749,5 +749,22 @@ TEST(JpegFile, ReadFailuresHaveTheirOwnErrors) {
   EXPECT_THROW(ReadJpegFile(path, limits), ImageTooLargeError);
 }
 
+// A file far too short for the picture its header claims is refused before its pixels are
+// allocated; the smallest files an encoder makes at the size limits (one flat colour) decode.
+TEST(JpegDecode, AFileTooShortForItsPictureIsRefusedAndTheSmallestValidOnesDecode) {
+  const Bytes damaged = WithFrameSize(EncodeJpeg(Gradient(24, 16), 90), 16000, 16000);
+  ASSERT_LT(damaged.size(), 1000u);
+  EXPECT_TRUE(StartsWith(DecodeError(damaged),
+                         "ImageFormatError : JPEG: 16000 x 16000 pixels take at least "))
+      << DecodeError(damaged);
+  for (const auto& [w, h] : {std::pair{32768, 8}, std::pair{8, 32768}, std::pair{2048, 2048}}) {
+    SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+    const Bytes smallest = EncodeJpeg(Raster(w, h, ComposeRgb(90, 90, 90)), 1);
+    const Raster decoded = DecodeJpeg(smallest);
+    EXPECT_EQ(decoded.Width(), w);
+    EXPECT_EQ(decoded.Height(), h);
+  }
+}
+
 }  // namespace
 }  // namespace tapisto

@@ -731,5 +731,36 @@ TEST(PngFiles, ReadsThroughTheFileLimit) {
   EXPECT_THROW(ReadPngFile(dir.File("missing.png")), FileReadError);
 }
 
+// A file far too short for the picture its header claims is refused before its pixels are
+// allocated; the smallest files that hold pictures at the size limits (rows of zeros deflated at
+// level 9, close to deflate's densest) decode.
+TEST(PngDecode, AFileTooShortForItsPictureIsRefusedAndTheSmallestValidOnesDecode) {
+  auto zeros = [](std::uint32_t w, std::uint32_t h, int colourType, std::size_t rows) {
+    Bytes file = Signature();
+    AppendChunk(file, "IHDR", Ihdr(w, h, 8, colourType));
+    const std::size_t rowBytes = w * static_cast<std::size_t>(ChannelsOf(colourType)) + 1;
+    AppendChunk(file, "IDAT", Deflate(Bytes(rowBytes * rows, 0)));
+    AppendChunk(file, "IEND", {});
+    return file;
+  };
+  try {
+    DecodePng(zeros(16000, 16000, 0, 2));
+    ADD_FAILURE() << "decoded";
+  } catch (const ImageFormatError& e) {
+    EXPECT_TRUE(std::string(e.what()).starts_with("PNG: 16000 x 16000 pixels take at least "))
+        << e.what();
+  }
+  const struct {
+    std::uint32_t w, h;
+    int colourType;
+  } cases[] = {{32768, 8, 6}, {8, 32768, 6}, {4096, 4096, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
+    const RgbaImage decoded = DecodePng(zeros(c.w, c.h, c.colourType, c.h));
+    EXPECT_EQ(decoded.width, static_cast<int>(c.w));
+    EXPECT_EQ(decoded.height, static_cast<int>(c.h));
+  }
+}
+
 }  // namespace
 }  // namespace tapisto

@@ -68,7 +68,7 @@ TEST(ToolCompose, ComposesPrintsTheOutputAndTheMessages) {
       RunTool(dir, {"compose", "--style", "duplizieren", "--screen", "50x48", "--background",
                     "1 2 3", "--folder", folder, dir.File("Logo.bmp")});
   EXPECT_EQ(wide.exitCode, 0);
-  EXPECT_EQ(wide.out, "\n");
+  EXPECT_EQ(wide.out, "");
   EXPECT_EQ(wide.err,
             "Bild zu breit für die aktuelle Auflösung von 50 Pixel.\n"
             "Bildbreite: 30 Pixel.\n\n");

@@ -171,5 +171,25 @@ TEST(ChangeHandlers, FailureInsideTheHandlerIsShownWithItsPrefix) {
   }
 }
 
+// The offset handlers pump once more after their apply: a message the apply's last pump
+// brought in (one the desktop sends back after the refresh) is handled before they return.
+TEST(ChangeHandlers, OffsetHandlersPumpOnceMoreAfterTheirApply) {
+  const Action offsets[] = {{"X stepped", [](TForm1& f) { f.SpinEdit1.UserStepUp(); }},
+                            {"Y typed", [](TForm1& f) { f.SpinEdit2.UserEdit("7"); }}};
+  for (const Action& a : offsets) {
+    SCOPED_TRACE(a.name);
+    WindowRig rig;
+    rig.WriteHive({RegString("Wallpaper", rig.Bmp("bild.bmp", 20, 10))});
+    rig.Start();
+    bool handled = false;
+    // Posted by the refresh: its first step runs in the apply's own pump after the refresh,
+    // the second only in a pump after that.
+    rig.refresh.onRefresh = [&] { rig.AtPump(2, [&] { handled = true; }); };
+    a.run(rig.form());
+    EXPECT_EQ(rig.refresh.count, 1);
+    EXPECT_TRUE(handled);
+  }
+}
+
 }  // namespace
 }  // namespace tapisto::test

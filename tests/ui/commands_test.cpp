@@ -154,6 +154,25 @@ TEST(Center, DoesNothingButPumpWhileTheButtonIsHeld) {
   EXPECT_EQ(rig.refresh.count, 0);
 }
 
+// The composition of "normal" fails (the background colour setting holds no colour): the
+// desktop style values written are the ones Center reset, not those of the style before.
+TEST(Center, AFailedNormalCompositionStillWritesTheResetStyleValues) {
+  WindowRig rig;
+  const std::string bild = rig.Bmp("bild.bmp", 20, 10);
+  rig.WriteHive({RegString("Wallpaper", bild)}, "kein Wert");
+  rig.Start();
+  TForm1& form = rig.form();
+  form.ComboBox1.UserSelect(3);  // "dehnen": WallpaperStyle 2, no composition
+  ASSERT_EQ(rig.Desktop("WallpaperStyle"), "2");
+  rig.dialogs.messages.clear();
+  form.Center();
+  ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+  EXPECT_EQ(rig.dialogs.messages[0].rfind("ComboBox-Auswahl\n\n", 0), 0u)
+      << rig.dialogs.messages[0];
+  EXPECT_EQ(rig.Desktop("TileWallpaper"), "0");
+  EXPECT_EQ(rig.Desktop("WallpaperStyle"), "0");
+}
+
 TEST(Center, UnusableFileFieldResetsTheFieldsButNotTheDesktop) {
   for (const char* field : {"", "/nirgends/bild.bmp"}) {
     SCOPED_TRACE(field);

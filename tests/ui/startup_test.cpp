@@ -267,6 +267,19 @@ TEST(StartUp, WallpaperFolderIsMadeUnderTheDocumentsFolderOnce) {
   }
 }
 
+// An error raised while the folder is made is shown with the block's prefix; start-up goes on.
+TEST(StartUp, AnErrorWhileTheWallpaperFolderIsMadeIsShownWithItsPrefix) {
+  WindowRig rig;
+  rig.files.before = [](const std::string& call, const std::string&) {
+    if (call == "CreateDirectory") throw FileWriteError("kein Platz");
+  };
+  rig.Start();
+  EXPECT_EQ(rig.dialogs.messages, std::vector<std::string>{"Fehler beim Erstellen des "
+                                                           "Verzeichnisses.\n\nFileWriteError : "
+                                                           "kein Platz"});
+  EXPECT_TRUE(rig.form().Edit1.ChangeAttached());
+}
+
 TEST(ProgramEntry, StartSetsTheTitleCreatesBothWindowsAndAttachesTheChangeHandlersLast) {
   WindowRig rig;
   EXPECT_EQ(rig.program.Form1(), nullptr);

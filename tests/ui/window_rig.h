@@ -14,6 +14,7 @@
 #include "desktop/ports/wallpaper_refresh.h"
 #include "support/desktop_fakes.h"
 #include "support/fakes.h"
+#include "support/hooked_files.h"
 #include "support/settings_rig.h"
 #include "support/temp_dir.h"
 #include "ui/application.h"
@@ -85,7 +86,7 @@ struct WindowRig {
   FakeScreen screen;
   FakeClock clock;
   ScriptedPump pump{clock};
-  NativeFiles files;
+  HookedFiles files;  // the system's, with a hook for faults
   RecordingDialogs dialogs;
   SettingsRig settings{dir.File("config/tapisto/HKCU.reg")};
   CountingRefresh refresh;

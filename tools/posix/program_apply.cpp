@@ -50,7 +50,9 @@ ApplyRequest ParseApplyRequest(const Arguments& a, const char* command) {
   if (!request.style.empty() && FindStyleRow(request.style) == nullptr) {
     throw UsageError("no style '" + request.style + "'");
   }
-  request.picture = a.plain[0];
+  // The desktop reads the hive later, from another folder: a relative path would name nothing
+  // then. The window's open dialog gives absolute paths; the command line is made to match.
+  request.picture = AbsolutePicturePath(a.plain[0]);
   request.x = ParseInt(a.Get("--x").value_or("0"), "--x");
   request.y = ParseInt(a.Get("--y").value_or("0"), "--y");
   return request;
@@ -97,6 +99,14 @@ int ApplyAsTheProgram(const ApplyRequest& request, PosixSettingsStore& store,
     }
   } else {
     SetWallpaperSystem(d, controls.file);
+  }
+  // Apply shows its failures and goes on; the exit status tells them. A desktop key that could
+  // not be opened is shown without an error being raised, so it is asked for once more.
+  if (dialogs.ErrorShown()) status = 1;
+  try {
+    if (store.OpenKey("Control Panel\\Desktop") == nullptr) status = 1;
+  } catch (const Error&) {
+    status = 1;
   }
   for (const std::string& line : log.Lines()) std::cout << line << "\n";
   return status;

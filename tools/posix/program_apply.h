@@ -24,14 +24,15 @@ struct ApplyRequest {
 };
 
 // The options both commands take: --style (required, a text of the style list or ""), --x and
-// --y, and one PICTURE; fills those fields of the request. Throws UsageError.
+// --y, and one PICTURE (made absolute); fills those fields of the request. Throws UsageError.
 ApplyRequest ParseApplyRequest(const Arguments& a, const char* command);
 
 // Whether `style` composes a screen-sized picture, which needs the screen's size.
 bool StyleComposes(const std::string& style);
 
 // Reads the hive as start-up does, then applies as the program does; message boxes go to
-// stderr and the log lines to stdout. Returns 1 when removing the wallpaper failed, else 0.
+// stderr and the log lines to stdout. Returns 1 when the program showed a failure (a reader,
+// a conversion, a save or a settings write) or the settings could not be opened, else 0.
 int ApplyAsTheProgram(const ApplyRequest& request, PosixSettingsStore& store,
                       PosixRefresh& refresh);
 

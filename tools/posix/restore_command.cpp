@@ -6,9 +6,9 @@
 
 #include "base/error.h"
 #include "desktop/posix/hive/posix_settings_store.h"
-#include "desktop/posix/os/atomic_file.h"
 #include "desktop/posix/os/xdg_folders.h"
 #include "desktop_exit.h"
+#include "image/file_io.h"
 #include "tool_support.h"
 
 namespace tapisto::tool {
@@ -59,7 +59,9 @@ int WriteAutostartEntry() {
       "Terminal=false\n"
       "NoDisplay=true\n";
   try {
-    ReplaceFileAtomically(path, entry);
+    WriteWholeFile(path,
+                   std::span(reinterpret_cast<const std::uint8_t*>(entry.data()), entry.size()),
+                   WriteDurability::Durable);
   } catch (const Error& e) {
     throw ToolFailure(e.what());
   }

@@ -47,8 +47,6 @@ std::string WallpaperFolder() {
 int RunSet(const std::vector<std::string>& args) {
   const Arguments a = Arguments::Parse(args, {"--style", "--x", "--y", "--screen"}, {});
   ApplyRequest request = ParseApplyRequest(a, "set");
-  // The hive and the desktop name the same file, wherever the desktop's working folder is.
-  request.picture = AbsolutePicturePath(request.picture);
   if (a.Has("--screen")) {
     std::tie(request.screenWidth, request.screenHeight) = ParseSize(*a.Get("--screen"));
   } else if (const std::optional<ScreenSize> size = SessionScreenSize()) {

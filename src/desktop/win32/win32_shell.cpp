@@ -16,11 +16,27 @@ std::string TextOf(const wchar_t* buffer) {
   return Utf8FromUtf16(std::wstring_view(buffer));
 }
 
+long SystemAllocator(IMalloc** allocator) {
+  return ::SHGetMalloc(allocator);
+}
+
+void SystemErrorBox(const std::string& text, const std::string& caption) {
+  ::MessageBoxW(::GetActiveWindow(), Utf16FromUtf8(text).c_str(), Utf16FromUtf8(caption).c_str(),
+                MB_ICONERROR | MB_OK);
+}
+
 }  // namespace
+
+Win32Shell::Win32Shell(AllocatorSource allocatorSource, ErrorBox errorBox)
+    : allocatorSource_(allocatorSource != nullptr ? allocatorSource : SystemAllocator),
+      errorBox_(errorBox != nullptr ? errorBox : SystemErrorBox) {}
 
 std::string Win32Shell::SpecialFolder(int folder) {
   IMalloc* allocator = nullptr;
-  if (FAILED(::SHGetMalloc(&allocator)) || allocator == nullptr) return {};
+  if (FAILED(allocatorSource_(&allocator)) || allocator == nullptr) {
+    errorBox_("Couldn't get pointer to IMalloc interface.", "SHGetMalloc(pMalloc)");
+    return {};
+  }
   std::string path;
   PIDLIST_ABSOLUTE items = nullptr;
   if (SUCCEEDED(::SHGetSpecialFolderLocation(nullptr, folder, &items)) && items != nullptr) {

@@ -192,6 +192,60 @@ Raster ReadPixels(Display* display, Drawable drawable, int width, int height) {
   return pixels;
 }
 
+Raster Quarters() {
+  Raster r(40, 20, 0);
+  for (int y = 0; y < 20; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      r.SetPixel(x, y, y < 10 ? (x < 10 ? kRed : kGreen) : (x < 10 ? kBlue : kYellow));
+    }
+  }
+  r.SetFormat(PixelFormat::Bit24);
+  return r;
+}
+
+std::string Rgb(Colour c) {
+  return std::to_string(RedOf(c)) + " " + std::to_string(GreenOf(c)) + " " +
+         std::to_string(BlueOf(c));
+}
+
+std::vector<Probe> PlacedQuarters(Rect r, int sx, int sy, int width, int height, int margin) {
+  std::vector<Probe> probes;
+  auto add = [&](int x, int y, Colour c) {
+    if (x >= 0 && y >= 0 && x < width && y < height) probes.push_back({x, y, c});
+  };
+  const int visibleLeft = std::max(r.left, 0) + margin;
+  const int visibleTop = std::max(r.top, 0) + margin;
+  const int visibleRight = std::min(r.right, width) - 1 - margin;
+  const int visibleBottom = std::min(r.bottom, height) - 1 - margin;
+  const int splitX = r.left + 10 * sx, splitY = r.top + 10 * sy;
+  add(visibleLeft, visibleTop, visibleLeft < splitX ? kRed : kGreen);
+  add(visibleRight, visibleTop, kGreen);
+  add(visibleLeft, visibleBottom, visibleLeft < splitX ? kBlue : kYellow);
+  add(visibleRight, visibleBottom, kYellow);
+  add(splitX - sx - 1, splitY - sy - 1, kRed);
+  add(splitX + sx, splitY - sy - 1, kGreen);
+  add(splitX - sx - 1, splitY + sy, kBlue);
+  add(splitX + sx, splitY + sy, kYellow);
+  add(r.left - 1 - margin, r.top + margin, kBg);
+  add(r.right + margin, r.top + margin, kBg);
+  add(r.left + margin, r.top - 1 - margin, kBg);
+  add(r.left + margin, r.bottom + margin, kBg);
+  return probes;
+}
+
+std::string ProbeMismatches(const Raster& pixels, const std::vector<Probe>& probes) {
+  std::string mismatches;
+  for (const Probe& p : probes) {
+    const std::string at = std::to_string(p.x) + ", " + std::to_string(p.y);
+    if (p.x >= pixels.Width() || p.y >= pixels.Height()) {
+      mismatches += at + " is outside the picture; ";
+    } else if (pixels.Pixel(p.x, p.y) != p.expected) {
+      mismatches += at + " is " + Rgb(pixels.Pixel(p.x, p.y)) + ", not " + Rgb(p.expected) + "; ";
+    }
+  }
+  return mismatches;
+}
+
 std::string RunInChild(const std::function<void()>& body) {
   int fds[2];
   if (::pipe2(fds, O_CLOEXEC) != 0) return "no pipe";

@@ -83,6 +83,37 @@ class XvfbServer {
 // visual's masks; an empty raster when the server refuses (a pixmap that no longer exists).
 Raster ReadPixels(Display* display, Drawable drawable, int width, int height);
 
+// The pixel tests' picture, 40 x 20 in four blocks split unevenly across (at column 10) and
+// evenly down (at row 10): red and green above, blue and yellow below. Where the split lands
+// shows how it was scaled.
+inline const Colour kRed = ComposeRgb(200, 0, 0);
+inline const Colour kGreen = ComposeRgb(0, 200, 0);
+inline const Colour kBlue = ComposeRgb(0, 0, 200);
+inline const Colour kYellow = ComposeRgb(200, 200, 0);
+// The background colour the pixel tests ask for, "58 110 165".
+inline const Colour kBg = ComposeRgb(58, 110, 165);
+Raster Quarters();
+
+// "r g b", as a failing comparison shows it.
+std::string Rgb(Colour c);
+
+// A pixel of the screen and the colour it should have.
+struct Probe {
+  int x, y;
+  Colour expected;
+};
+
+// The probes that show Quarters() placed at `r` on a screen of `width` x `height`, scaled `sx`
+// times across and `sy` times down: the corners inside the rectangle show the four blocks, the
+// pixels just outside it kBg, and the blocks' split lies where the scale puts it (probed far
+// enough from it that no interpolation reaches the probe). The probes of the rectangle's edges
+// keep `margin` pixels clear of them, for a desktop that blends the edges of a scaled picture
+// into the background.
+std::vector<Probe> PlacedQuarters(Rect r, int sx, int sy, int width, int height, int margin = 0);
+
+// Each probe that does not show its colour, with the colour it shows; "" when all do.
+std::string ProbeMismatches(const Raster& pixels, const std::vector<Probe>& probes);
+
 // Runs `body` in a forked child process, which ends without running exit handlers. Returns ""
 // when `body` returned, else what went wrong (the exception's text, or the signal).
 std::string RunInChild(const std::function<void()>& body);

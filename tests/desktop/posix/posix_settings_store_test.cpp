@@ -9,8 +9,8 @@
 #include <filesystem>
 
 #include "base/error.h"
-#include "desktop/posix/os/atomic_file.h"
 #include "desktop_rig.h"
+#include "image/file_io.h"
 #include "support/file_size_limit.h"
 
 namespace tapisto {
@@ -33,6 +33,12 @@ std::vector<std::string> FolderEntries(const fs::path& folder) {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// The hive's way of replacing a file.
+void ReplaceFileAtomically(const std::string& path, std::string_view text) {
+  WriteWholeFile(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+                 WriteDurability::Durable);
 }
 
 std::string ErrorOf(const std::function<void()>& action) {
@@ -222,7 +228,7 @@ TEST(PosixSettingsStore, ABrokenHiveIsReportedAndNeverOverwritten) {
   EXPECT_TRUE(ErrorOf([&] { key->ReadString("Wallpaper", ""); }).starts_with(expected));
   EXPECT_EQ(rig.HiveText(), broken);
   EXPECT_EQ(FolderEntries(fs::path(rig.store.HivePath()).parent_path()),
-            std::vector<std::string>{"HKCU.reg"});
+            (std::vector<std::string>{"HKCU.reg", "HKCU.reg.lock"}));
 }
 
 TEST(PosixSettingsStore, HiveFilesThatAreNoFileOrTooLargeAreRefused) {
@@ -256,14 +262,14 @@ TEST(PosixSettingsStore, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
       << failure;
   EXPECT_EQ(rig.HiveText(), before);
   const fs::path folder = fs::path(rig.store.HivePath()).parent_path();
-  EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"HKCU.reg"});
+  EXPECT_EQ(FolderEntries(folder), (std::vector<std::string>{"HKCU.reg", "HKCU.reg.lock"}));
 
   key->WriteString("Wallpaper", std::string(10000, 'x'));
   EXPECT_EQ(key->ReadString("Wallpaper", "").size(), 10000u);
-  EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"HKCU.reg"});
+  EXPECT_EQ(FolderEntries(folder), (std::vector<std::string>{"HKCU.reg", "HKCU.reg.lock"}));
 }
 
-TEST(ReplaceFileAtomically, ReplacesKeepingModeAndLinks) {
+TEST(DurableWrite, ReplacesKeepingModeAndLinks) {
   TempDir dir;
   const std::string file = dir.File("settings.reg");
   WriteText(file, "alt");
@@ -278,7 +284,7 @@ TEST(ReplaceFileAtomically, ReplacesKeepingModeAndLinks) {
   EXPECT_EQ(FolderEntries(dir.path()), (std::vector<std::string>{"link.reg", "settings.reg"}));
 }
 
-TEST(ReplaceFileAtomically, AFailedRenameLeavesTargetAndNoTemporaryFile) {
+TEST(DurableWrite, AFailedRenameLeavesTargetAndNoTemporaryFile) {
   TempDir dir;
   // A folder with content cannot be replaced by a file.
   const std::string target = dir.File("HKCU.reg");

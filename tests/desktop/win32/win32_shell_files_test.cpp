@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "base/path.h"
+#include "desktop/folders.h"
 #include "desktop/win32/win32_files.h"
 #include "desktop/win32/win32_shell.h"
 #include "desktop/win32/win32_system.h"
@@ -41,6 +43,25 @@ TEST(Win32Shell, DocumentsAndAppDataAreExistingFoldersWithoutTrailingBackslash) 
 TEST(Win32Shell, AnUnknownFolderNumberGivesEmptyText) {
   Win32Shell shell;
   EXPECT_EQ(shell.SpecialFolder(0x7F), "");
+}
+
+// The boxes the shell showed, for a shell whose allocator cannot be had.
+std::vector<std::string> shownBoxes;
+
+TEST(Win32Shell, AMissingShellAllocatorIsShownAndGivesEmptyText) {
+  shownBoxes.clear();
+  Win32Shell failing(
+      [](IMalloc** allocator) -> long {
+        *allocator = nullptr;
+        return E_OUTOFMEMORY;
+      },
+      [](const std::string& text, const std::string& caption) {
+        shownBoxes.push_back(caption + ": " + text);
+      });
+  Shell& shell = failing;
+  EXPECT_EQ(GetSpecialFolder(shell, kFolderPersonal), "");
+  EXPECT_EQ(shownBoxes, std::vector<std::string>{
+                            "SHGetMalloc(pMalloc): Couldn't get pointer to IMalloc interface."});
 }
 
 TEST(Win32Shell, TheTempPathIsAnExistingFolderEndingInOneBackslash) {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "desktop/posix/handover/file_uri.h"
+
 namespace tapisto {
 
 namespace {
@@ -46,22 +48,12 @@ std::string PictureText(const GSettingsBackground& where, const std::string& fil
   if (!g_utf8_validate(file.data(), static_cast<gssize>(file.size()), nullptr)) {
     throw DesktopError("Der Pfad \"" + file + "\" ist kein UTF-8-Text");
   }
-  if (!where.pictureIsUri) return file;
-  GError* error = nullptr;
-  TextPtr uri(g_filename_to_uri(file.c_str(), nullptr, &error));
-  if (!uri) {
-    const std::string message = error != nullptr ? error->message : "";
-    g_clear_error(&error);
-    throw DesktopError("Der Pfad \"" + file + "\" ergibt keine Datei-URI: " + message);
-  }
-  return uri.get();
+  return where.pictureIsUri ? FileUri(file) : file;
 }
 
 // The local file a picture key names; "" for none, or for a URI that names no local file.
 std::string PictureFile(const GSettingsBackground& where, const std::string& text) {
-  if (!where.pictureIsUri) return text;
-  TextPtr path(g_filename_from_uri(text.c_str(), nullptr, nullptr));
-  return path ? path.get() : "";
+  return where.pictureIsUri ? PathOfFileUri(text).value_or("") : text;
 }
 
 void Set(const GSettingsBackground& where, GSettings* settings, const char* key,

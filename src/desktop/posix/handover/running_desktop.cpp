@@ -3,6 +3,9 @@
 #include <cstdlib>
 
 #include "desktop/posix/handover/gsettings_background.h"
+#include "desktop/posix/handover/lxqt_handover.h"
+#include "desktop/posix/handover/plasma_handover.h"
+#include "desktop/posix/handover/sway_handover.h"
 #include "desktop/posix/handover/x11_root_wallpaper.h"
 #include "desktop/posix/handover/xfce_desktop.h"
 
@@ -52,11 +55,18 @@ bool GnomeRuns(const SessionEnvironment& session) {
   return SessionUsesGnomeBackground(session.currentDesktop, session.explicitGSettingsBackend);
 }
 
+bool SwayRuns(const SessionEnvironment& session) {
+  return session.swaySocket;
+}
+
 // GNOME last: an explicit GSettings backend alone counts as a GNOME session.
 const KnownDesktop kKnownDesktops[] = {
+    {"", SwayRuns, Make<SwayHandOver>},
+    {"KDE", nullptr, Make<PlasmaHandOver>},
     {"XFCE", nullptr, Make<XfceHandOver>},
     {"Cinnamon", nullptr, MakeGSettingsHandOver<kCinnamonBackground>},
     {"MATE", nullptr, MakeGSettingsHandOver<kMateBackground>},
+    {"LXQt", nullptr, Make<LxqtHandOver>},
     {"", GnomeRuns, MakeGSettingsHandOver<kGnomeBackground>},
 };
 

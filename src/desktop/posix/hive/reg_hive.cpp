@@ -1,6 +1,7 @@
 #include "desktop/posix/hive/reg_hive.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tapisto {
 
@@ -295,11 +296,9 @@ class HiveParser {
         (inner.size() > kHiveRoot.size() && path.empty())) {
       Fail(line_ + 1, "leerer Schlüsselname in \"" + Excerpt(inner) + "\"");
     }
-    for (std::size_t i = 0; i < hive_.keys.size(); ++i) {
-      if (SameName(hive_.keys[i].path, path)) {
-        current_ = i;  // a second section of the same key adds to the first
-        return;
-      }
+    if (const HiveKey* key = hive_.FindKey(path)) {
+      current_ = static_cast<std::size_t>(key - hive_.keys.data());  // a second section adds
+      return;
     }
     hive_.keys.push_back(HiveKey{std::string(path), {}});
     current_ = hive_.keys.size() - 1;
@@ -460,11 +459,48 @@ std::string_view TrimKeyPath(std::string_view path) noexcept {
   return path;
 }
 
-HiveKey* Hive::FindKey(std::string_view path) {
-  for (HiveKey& key : keys) {
-    if (SameName(key.path, path)) return &key;
+std::string FoldedName(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) c = LowerAscii(c);
+  return folded;
+}
+
+const HiveValue* HiveKey::Find(std::string_view name) const {
+  if (indexed_ > values.size()) {  // values were taken away: index them all again
+    index_.clear();
+    indexed_ = 0;
   }
-  return nullptr;
+  for (; indexed_ < values.size(); ++indexed_) {
+    index_.emplace(FoldedName(values[indexed_].name), indexed_);  // the first of a name wins
+  }
+  const auto it = index_.find(FoldedName(name));
+  if (it == index_.end()) return nullptr;
+  const HiveValue& value = values[it->second];
+  if (SameName(value.name, name)) return &value;
+  // Values were replaced under other names: index them all again.
+  indexed_ = values.size() + 1;
+  return Find(name);
+}
+
+HiveKey* Hive::FindKey(std::string_view path) {
+  return const_cast<HiveKey*>(std::as_const(*this).FindKey(path));
+}
+
+const HiveKey* Hive::FindKey(std::string_view path) const {
+  if (keysIndexed_ > keys.size()) {  // keys were taken away: index them all again
+    keyIndex_.clear();
+    keysIndexed_ = 0;
+  }
+  // Keys are appended (SectionFor, which inserts, indexes them all again itself).
+  for (; keysIndexed_ < keys.size(); ++keysIndexed_) {
+    keyIndex_.emplace(FoldedName(keys[keysIndexed_].path), keysIndexed_);
+  }
+  const auto it = keyIndex_.find(FoldedName(path));
+  if (it == keyIndex_.end()) return nullptr;
+  const HiveKey& key = keys[it->second];
+  if (SameName(key.path, path)) return &key;
+  keysIndexed_ = keys.size() + 1;  // keys were moved: index them all again
+  return FindKey(path);
 }
 
 bool Hive::KeyExists(std::string_view path) const {
@@ -476,25 +512,17 @@ HiveKey& Hive::SectionFor(std::string_view path) {
   if (HiveKey* key = FindKey(path)) return *key;
   const auto below = std::find_if(
       keys.begin(), keys.end(), [path](const HiveKey& key) { return IsAtOrBelow(key.path, path); });
-  return *keys.insert(below, HiveKey{std::string(path), {}});
+  const auto inserted = keys.insert(below, HiveKey{std::string(path), {}});
+  keysIndexed_ = keys.size() + 1;  // the keys after it moved
+  return *inserted;
 }
-
-namespace {
-template <typename Key>
-auto FindValueIn(Key& key, std::string_view name) -> decltype(&key.values.front()) {
-  for (auto& value : key.values) {
-    if (SameName(value.name, name)) return &value;
-  }
-  return nullptr;
-}
-}  // namespace
 
 HiveValue* FindValue(HiveKey& key, std::string_view name) {
-  return FindValueIn(key, name);
+  return const_cast<HiveValue*>(key.Find(name));
 }
 
 const HiveValue* FindValue(const HiveKey& key, std::string_view name) {
-  return FindValueIn(key, name);
+  return key.Find(name);
 }
 
 HiveValue MakeStringValue(std::string name, std::string text) {
@@ -549,7 +577,16 @@ Hive ParseHive(std::string_view bytes, const std::string& fileName) {
 }
 
 std::string FormatHive(const Hive& hive) {
-  std::string out(kHiveHeader);
+  std::size_t estimate = kHiveHeader.size() + 2;
+  for (const HiveKey& key : hive.keys) {
+    estimate += key.path.size() + 24;
+    for (const HiveValue& value : key.values) {
+      estimate += value.name.size() + value.text.size() + value.data.size() * 3 + 16;
+    }
+  }
+  std::string out;
+  out.reserve(estimate);
+  out += kHiveHeader;
   out += "\n\n";
   for (const HiveKey& key : hive.keys) {
     out += '[';

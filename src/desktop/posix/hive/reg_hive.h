@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "desktop/ports/settings_store.h"
@@ -51,16 +52,36 @@ struct HiveValue {
   std::vector<std::uint8_t> data;  // Binary and Other values; Dword values as 4 bytes LE
 };
 
+// Names as the hash indexes below hold them: ASCII letters in lower case.
+std::string FoldedName(std::string_view name);
+
 struct HiveKey {
+  HiveKey() = default;
+  HiveKey(std::string keyPath, std::vector<HiveValue> keyValues)
+      : path(std::move(keyPath)), values(std::move(keyValues)) {}
+
   std::string path;  // below HKEY_CURRENT_USER, "" for the root itself: "Control Panel\Desktop"
-  std::vector<HiveValue> values;
+  std::vector<HiveValue> values;  // in file order; new values are appended
+
+  // The value with this name (ASCII letters compared without case); nullptr when there is none.
+  // A hash index over the names makes this constant time; values appended since the last
+  // lookup are indexed then, so a hive of many values is read in linear time.
+  const HiveValue* Find(std::string_view name) const;
+
+ private:
+  mutable std::unordered_map<std::string, std::size_t> index_;
+  mutable std::size_t indexed_ = 0;  // values[0, indexed_) are in index_
 };
 
 struct Hive {
+  Hive() = default;
+  explicit Hive(std::vector<HiveKey> hiveKeys) : keys(std::move(hiveKeys)) {}
+
   std::vector<HiveKey> keys;  // in file order
 
   // The key with this path (ASCII letters compared without case); nullptr when the file has no
-  // section for it.
+  // section for it. Indexed by a hash of the folded path, made again when keys were added.
+  const HiveKey* FindKey(std::string_view path) const;
   HiveKey* FindKey(std::string_view path);
   // Whether the key exists: it has a section, or it is the root or an ancestor of a key that
   // has one (a registry key's parents always exist).
@@ -68,6 +89,10 @@ struct Hive {
   // Gives the key's section, adding one when the key exists only as an ancestor. The new section
   // goes before the first section of its descendants, so the file stays in tree order.
   HiveKey& SectionFor(std::string_view path);
+
+ private:
+  mutable std::unordered_map<std::string, std::size_t> keyIndex_;
+  mutable std::size_t keysIndexed_ = 0;  // keys[0, keysIndexed_) are in keyIndex_
 };
 
 // ASCII letters compared without case, every other byte exactly: the registry's rule for key

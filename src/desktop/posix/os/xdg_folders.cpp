@@ -4,9 +4,10 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <vector>
+
+#include "base/error.h"
+#include "image/file_io.h"
 
 namespace tapisto {
 
@@ -99,13 +100,16 @@ std::string DocumentsFolder() {
   const std::string home = HomeFolder();
   const std::string config = ConfigHome();
   if (!config.empty()) {
-    std::ifstream in(JoinUnderFolder(config, "user-dirs.dirs"), std::ios::binary);
-    if (in) {
-      std::ostringstream text;
-      text << in.rdbuf();
-      std::string documents = UserDirFromText(text.str(), "XDG_DOCUMENTS_DIR", home);
-      if (!documents.empty()) return documents;
+    // Read like every other file (a named pipe in its place is refused, not waited on); a
+    // file that cannot be read names no folder.
+    std::string text;
+    try {
+      const auto bytes = ReadWholeFile(JoinUnderFolder(config, "user-dirs.dirs"), 1 << 20);
+      text.assign(bytes.begin(), bytes.end());
+    } catch (const Error&) {
     }
+    std::string documents = UserDirFromText(text, "XDG_DOCUMENTS_DIR", home);
+    if (!documents.empty()) return documents;
   }
   return home.empty() ? std::string() : JoinUnderFolder(home, "Documents");
 }
