@@ -22,13 +22,22 @@ export DISPLAY=:$(cat "$work/display")
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/runtime
 unset DBUS_SESSION_BUS_ADDRESS XDG_CURRENT_DESKTOP DESKTOP_SESSION
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-"$bin/first_frame" "$bin/Tapisto" >/dev/null  # the first start writes the settings file
+# The first start writes the settings file; it is tried again while the server is not ready.
+for ((try = 0; try < 50; try++)); do
+  "$bin/first_frame" "$bin/Tapisto" >/dev/null 2>&1 && break
+  sleep 0.1
+done
 
 for ((i = 0; i < runs; i++)); do
   # Alternating which goes first, so a busy spell of the machine falls on both alike.
   if ((i % 2)); then order=(Tapisto bare_window); else order=(bare_window Tapisto); fi
   for program in "${order[@]}"; do
-    echo "$program $("$bin/first_frame" "$bin/$program")" >> "$work/runs"
+    # A run that fails (the server gone, say) is left out and said.
+    if out=$("$bin/first_frame" "$bin/$program"); then
+      echo "$program $out" >> "$work/runs"
+    else
+      echo "a run of $program failed" >&2
+    fi
   done
 done
 python3 - "$work/runs" <<'PY'
