@@ -337,7 +337,8 @@ void UnfilterPaeth(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n) {
     const PixelLanes pb = AbsLanes(a - c);
     const PixelLanes pc = AbsLanes(a + b - c - c);
     const PixelLanes bOrC = pb <= pc ? b : c;
-    const PixelLanes predicted = (pa <= pb) & (pa <= pc) ? a : bOrC;
+    const PixelLanes aWins = (pa <= pb) & (pa <= pc);
+    const PixelLanes predicted = aWins ? a : bOrC;
     const PixelLanes sum = (LoadLanes<Bpp>(cur + x) + predicted) & 0xFF;
     std::uint8_t out[8];
     for (std::size_t k = 0; k < 8; ++k) out[k] = static_cast<std::uint8_t>(sum[k]);
