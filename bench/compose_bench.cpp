@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -245,7 +247,58 @@ void Args(benchmark::internal::Benchmark* b) {
 BENCHMARK(Compose)->Apply(Args)->Unit(benchmark::kMillisecond);
 BENCHMARK(ComposeNothingKept)->Apply(Args)->Unit(benchmark::kMillisecond);
 
+// The work of one `tapisto-tool compose` run in process: the picture file named by the
+// environment variable TAPISTO_BENCH_PICTURE composed at 100, 50 (the duplicate styles at
+// 0, 50, as bench/process.sh runs the tool) and saved, nothing kept from one run to the next,
+// as a fresh process keeps nothing. Registered only when the variable is set.
+void ComposeFile(benchmark::State& st, const std::string& file) {
+  const auto style = static_cast<Style>(st.range(0));
+  test::ComposeRig rig;
+  rig.ctx.canvasObserver = nullptr;
+  rig.screen.width = static_cast<int>(st.range(1));
+  rig.screen.height = rig.screen.width * 9 / 16;
+  std::ifstream in(file, std::ios::binary);
+  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+  const std::string picture = rig.Picture("bild" + file.substr(file.rfind('.')), bytes);
+  rig.controls.x = style >= kDuplicate ? 0 : 100;
+  rig.controls.y = 50;
+  for (auto _ : st) {
+    switch (style) {
+      case kMirror:
+        SpiegelnWin10(rig.ctx, picture);
+        break;
+      case kDuplicate:
+      case kDuplicateMirror:
+        TwoLogosWin10(rig.ctx, style == kDuplicateMirror, picture);
+        break;
+      case kDoubleMirror:
+        HorizontalDrehenUndSpiegelnWin10(rig.ctx, true, picture);
+        break;
+      default:
+        SinglePictureWin10(rig.ctx, picture);
+        break;
+    }
+  }
+  if (!rig.dialogs.messages.empty()) st.SkipWithError(rig.dialogs.messages.front().c_str());
+}
+
+void RegisterComposeFile() {
+  const char* file = std::getenv("TAPISTO_BENCH_PICTURE");
+  if (file == nullptr || *file == '\0') return;
+  benchmark::RegisterBenchmark("ComposeFile", ComposeFile, std::string(file))
+      ->ArgsProduct({{kNormal, kMirror, kDuplicate, kDuplicateMirror, kDoubleMirror}, {1920, 3840}})
+      ->ArgNames({"style", "W"})
+      ->Unit(benchmark::kMillisecond);
+}
+
 }  // namespace
 }  // namespace tapisto::bench
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  tapisto::bench::RegisterComposeFile();
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
