@@ -11,19 +11,8 @@ namespace tapisto {
 
 namespace {
 
-struct GnomeOption {
-  std::string_view name;
-  DesktopStyle style;
-};
-
-constexpr std::array<GnomeOption, 6> kGnomeOptions{{
-    {"zoom", DesktopStyle::Fill},
-    {"scaled", DesktopStyle::Fit},
-    {"stretched", DesktopStyle::Stretch},
-    {"spanned", DesktopStyle::Span},
-    {"wallpaper", DesktopStyle::Tile},
-    {"centered", DesktopStyle::Centre},
-}};
+constexpr StyleNames kGnomeOptions{"centered", "wallpaper", "stretched",
+                                   "scaled",   "zoom",      "spanned"};
 
 constexpr std::array<std::string_view, 4> kGnomeDesktops{"GNOME", "Unity", "Budgie", "Pantheon"};
 
@@ -111,19 +100,23 @@ std::string AbsolutePicturePath(const std::string& file) {
   return ec ? file : absolute.string();
 }
 
-std::string_view GnomePictureOptions(DesktopStyle style, bool hasPicture) {
-  if (!hasPicture) return "none";
-  for (const GnomeOption& option : kGnomeOptions) {
-    if (option.style == style) return option.name;
+std::string_view NameOfStyle(const StyleNames& names, DesktopStyle style) {
+  return names[static_cast<std::size_t>(style)];
+}
+
+std::optional<DesktopStyle> StyleNamed(const StyleNames& names, std::string_view name) {
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (names[i] == name) return static_cast<DesktopStyle>(i);
   }
-  return "centered";
+  return std::nullopt;
+}
+
+std::string_view GnomePictureOptions(DesktopStyle style, bool hasPicture) {
+  return hasPicture ? NameOfStyle(kGnomeOptions, style) : "none";
 }
 
 std::optional<DesktopStyle> DesktopStyleFromGnomeOptions(std::string_view options) {
-  for (const GnomeOption& option : kGnomeOptions) {
-    if (option.name == options) return option.style;
-  }
-  return std::nullopt;
+  return StyleNamed(kGnomeOptions, options);
 }
 
 std::string GnomeColour(Colour colour) {

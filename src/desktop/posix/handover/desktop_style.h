@@ -2,6 +2,7 @@
 // words of the GNOME background settings. Pure text and number work, no desktop is asked.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,6 +53,14 @@ DesktopPicture DesktopPictureFrom(const RequestedDesktop& request);
 // exactly as it is. The program and the companion name a picture this way in the hive too,
 // so the hive and the desktop name the same file.
 std::string AbsolutePicturePath(const std::string& file);
+
+// The words a desktop's settings use for the styles, one for each DesktopStyle in the order of
+// its declaration (Centre, Tile, Stretch, Fit, Fill, Span). A desktop without span names the
+// style that comes closest twice.
+using StyleNames = std::array<std::string_view, 6>;
+std::string_view NameOfStyle(const StyleNames& names, DesktopStyle style);
+// The first style in declaration order that `name` names; nullopt for a name of no style.
+std::optional<DesktopStyle> StyleNamed(const StyleNames& names, std::string_view name);
 
 // GNOME's picture-options for a style; "none" when there is no picture.
 std::string_view GnomePictureOptions(DesktopStyle style, bool hasPicture);

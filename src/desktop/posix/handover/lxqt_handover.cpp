@@ -26,30 +26,8 @@ namespace tapisto {
 
 namespace {
 
-std::string_view PcmanfmQtMode(DesktopStyle style) {
-  switch (style) {
-    case DesktopStyle::Fill:
-    case DesktopStyle::Span:
-      return "zoom";
-    case DesktopStyle::Fit:
-      return "fit";
-    case DesktopStyle::Stretch:
-      return "stretch";
-    case DesktopStyle::Tile:
-      return "tile";
-    case DesktopStyle::Centre:
-      return "center";
-  }
-  return "center";
-}
-
-std::optional<DesktopStyle> StyleOfMode(std::string_view mode) {
-  for (const DesktopStyle style : {DesktopStyle::Fill, DesktopStyle::Fit, DesktopStyle::Stretch,
-                                   DesktopStyle::Tile, DesktopStyle::Centre}) {
-    if (PcmanfmQtMode(style) == mode) return style;
-  }
-  return std::nullopt;
-}
+// pcmanfm-qt's --wallpaper-mode words; it has no span, zoom comes closest.
+constexpr StyleNames kPcmanfmQtModes{"center", "tile", "stretch", "fit", "zoom", "zoom"};
 
 // A value as Qt's INI format writes it: blanks around it dropped, double-quoted parts
 // unquoted, and its escapes undone (\\, \", \n and the like, \xHHHH for a character Qt wrote
@@ -129,7 +107,7 @@ std::vector<std::string> PcmanfmQtArguments(const DesktopPicture& picture) {
   std::error_code ec;
   const std::filesystem::path absolute = std::filesystem::absolute(picture.file, ec);
   return {"--set-wallpaper", ec ? picture.file : absolute.string(), "--wallpaper-mode",
-          std::string(PcmanfmQtMode(picture.style))};
+          std::string(NameOfStyle(kPcmanfmQtModes, picture.style))};
 }
 
 ShownDesktop ShownFromPcmanfmQtSettings(std::string_view text) {
@@ -155,7 +133,7 @@ ShownDesktop ShownFromPcmanfmQtSettings(std::string_view text) {
     shown.picture = "";
   } else {
     shown.picture = wallpaper;
-    if (mode) shown.style = StyleOfMode(*mode);
+    if (mode) shown.style = StyleNamed(kPcmanfmQtModes, *mode);
   }
   return shown;
 }

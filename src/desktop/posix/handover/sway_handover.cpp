@@ -174,22 +174,8 @@ class SwayConnection {
   int fd_ = -1;
 };
 
-std::string_view SwayMode(DesktopStyle style) {
-  switch (style) {
-    case DesktopStyle::Fill:
-    case DesktopStyle::Span:  // swaybg draws each output alone: fill comes closest
-      return "fill";
-    case DesktopStyle::Fit:
-      return "fit";
-    case DesktopStyle::Stretch:
-      return "stretch";
-    case DesktopStyle::Tile:
-      return "tile";
-    case DesktopStyle::Centre:
-      return "center";
-  }
-  return "center";
-}
+// swaybg's modes; swaybg draws each output alone, so fill comes closest to span.
+constexpr StyleNames kSwayModes{"center", "tile", "stretch", "fit", "fill", "fill"};
 
 bool IsAsciiAlphanumeric(unsigned char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -242,8 +228,8 @@ std::string CommandFailure(const std::string& reply) {
 std::string SwayBackgroundCommand(const DesktopPicture& picture) {
   const std::string colour = GnomeColour(picture.background);
   if (picture.file.empty()) return "output * bg " + colour + " solid_color";
-  return "output * bg " + EscapedPath(picture.file) + " " + std::string(SwayMode(picture.style)) +
-         " " + colour;
+  return "output * bg " + EscapedPath(picture.file) + " " +
+         std::string(NameOfStyle(kSwayModes, picture.style)) + " " + colour;
 }
 
 std::optional<ScreenSize> ScreenSizeOfSwayOutputs(const JsonValue& outputs) {
