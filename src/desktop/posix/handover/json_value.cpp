@@ -55,7 +55,7 @@ class JsonReader {
   JsonValue ReadValue(int depth) {
     JsonValue value;
     SkipSpace();
-    if (!ok_ || at_ >= text_.size() || depth > kJsonMaxDepth) {
+    if (!ok_ || at_ >= text_.size() || depth >= kJsonMaxDepth) {
       Fail();
       return value;
     }
