@@ -15,33 +15,28 @@ class HookedFiles final : public Files {
   std::function<void(const std::string& call, const std::string& path)> before;
 
   bool FileExists(const std::string& path) override {
-    Before("FileExists", path);
-    return native_.FileExists(path);
+    return Before("FileExists", path).FileExists(path);
   }
   bool DirectoryExists(const std::string& path) override {
-    Before("DirectoryExists", path);
-    return native_.DirectoryExists(path);
+    return Before("DirectoryExists", path).DirectoryExists(path);
   }
   bool CreateDirectory(const std::string& path) override {
-    Before("CreateDirectory", path);
-    return native_.CreateDirectory(path);
+    return Before("CreateDirectory", path).CreateDirectory(path);
   }
   bool CopyFile(const std::string& from, const std::string& to) override {
-    Before("CopyFile", to);
-    return native_.CopyFile(from, to);
+    return Before("CopyFile", to).CopyFile(from, to);
   }
   bool DeleteFile(const std::string& path) override {
-    Before("DeleteFile", path);
-    return native_.DeleteFile(path);
+    return Before("DeleteFile", path).DeleteFile(path);
   }
   bool CanOpenExclusively(const std::string& path) override {
-    Before("CanOpenExclusively", path);
-    return native_.CanOpenExclusively(path);
+    return Before("CanOpenExclusively", path).CanOpenExclusively(path);
   }
 
  private:
-  void Before(const char* call, const std::string& path) {
+  NativeFiles& Before(const char* call, const std::string& path) {
     if (before) before(call, path);
+    return native_;
   }
   NativeFiles native_;
 };

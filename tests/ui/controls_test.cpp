@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "window_rig.h"
@@ -29,8 +32,7 @@ TEST(SpinEditModel, ClampsSetAndSteppedValuesOnlyWhenTheBoundsDiffer) {
     int min, max, set, expected;
   };
   const Case cases[] = {
-      {0, 0, 5000, 5000},       {0, 0, -5000, -5000},  // 0 and 0: no bounds
-      {7, 7, 5000, 5000},                              // equal bounds: no bounds either
+      {0, 0, -5000, -5000},     {7, 7, 5000, 5000},  // 0 and 0 or equal bounds: no bounds
       {-780, 1900, 5000, 1900}, {-780, 1900, -5000, -780},
       {-780, 1900, 12, 12},     {15, 1900, 0, 15},  // a lower bound above 0 lifts a reset to 0
   };
@@ -48,11 +50,10 @@ TEST(SpinEditModel, ClampsSetAndSteppedValuesOnlyWhenTheBoundsDiffer) {
 TEST(SpinEditModel, ArrowsStepByTenAndStopAtTheBounds) {
   SpinEditModel spin;
   spin.SetBounds(-25, 25);
-  spin.UserStepUp();
-  spin.UserStepUp();
-  EXPECT_EQ(spin.Value(), 20);
-  spin.UserStepUp();
-  EXPECT_EQ(spin.Value(), 25);
+  for (int expected : {10, 20, 25}) {
+    spin.UserStepUp();
+    EXPECT_EQ(spin.Value(), expected);
+  }
   for (int i = 0; i < 6; ++i) spin.UserStepDown();
   EXPECT_EQ(spin.Value(), -25);
 
@@ -62,17 +63,13 @@ TEST(SpinEditModel, ArrowsStepByTenAndStopAtTheBounds) {
   EXPECT_EQ(unbounded.Value(), INT_MAX);
 }
 
-TEST(SpinEditModel, ChangingTheBoundsClampsNothingAlreadyShown) {
+// New bounds clamp nothing already shown; a typed value is clamped when the field loses focus.
+TEST(SpinEditModel, TypedValueOutsideTheBoundsIsClampedOnlyWhenTheFieldLosesFocus) {
   Watched<SpinEditModel> w;
   w.control.SetValue(500);
-  w.control.SetBounds(-10, 10);
-  EXPECT_EQ(w.control.Text(), "500");
-  EXPECT_EQ(w.seen, (std::vector<std::string>{"500"}));
-}
-
-TEST(SpinEditModel, TypedValueOutsideTheBoundsIsClampedWhenTheFieldLosesFocus) {
-  Watched<SpinEditModel> w;
   w.control.SetBounds(-100, 100);
+  EXPECT_EQ(w.control.Text(), "500");
+  w.seen.clear();
   w.control.UserEdit("3");
   w.control.UserEdit("30");
   w.control.UserEdit("300");
@@ -86,23 +83,20 @@ TEST(SpinEditModel, TypedValueOutsideTheBoundsIsClampedWhenTheFieldLosesFocus) {
 }
 
 TEST(SpinEditModel, TextThatIsNoWholeNumberReadsAsTheLowerBound) {
-  for (const char* text : {"", "-", "+", "1.5", "12a", "99999999999"}) {
+  const std::pair<const char*, int> cases[] = {{"", -780},    {"-", -780},   {"+", -780},
+                                               {"1.5", -780}, {"12a", -780}, {"99999999999", -780},
+                                               {"-12", -12},  {"+12", 12}};
+  for (const auto& [text, value] : cases) {
     SCOPED_TRACE(text);
     SpinEditModel spin;
     spin.SetBounds(-780, 1900);
     spin.UserEdit(text);
     EXPECT_EQ(spin.Text(), text);
-    EXPECT_EQ(spin.Value(), -780);
+    EXPECT_EQ(spin.Value(), value);
   }
-  SpinEditModel spin;
-  spin.SetBounds(-780, 1900);
-  spin.UserEdit("-12");
-  EXPECT_EQ(spin.Value(), -12);
-  spin.UserEdit("+12");
-  EXPECT_EQ(spin.Value(), 12);
 }
 
-TEST(SpinEditModel, SettingTheTextItHoldsIsNoChange) {
+TEST(SpinEditModel, SettingTheTextItHoldsOrADetachedFieldIsNoChange) {
   Watched<SpinEditModel> w;
   w.control.SetValue(0);  // the field starts at "0"
   w.control.UserEdit("0");
@@ -111,14 +105,10 @@ TEST(SpinEditModel, SettingTheTextItHoldsIsNoChange) {
   w.control.SetValue(40);
   w.control.UserEdit("40");
   EXPECT_EQ(w.seen, (std::vector<std::string>{"40"}));
-}
-
-TEST(SpinEditModel, DetachedFieldChangesSilently) {
-  Watched<SpinEditModel> w;
-  w.control.DetachChange();
+  w.control.DetachChange();  // a detached field changes silently
   EXPECT_FALSE(w.control.ChangeAttached());
   w.control.SetValue(30);
-  EXPECT_TRUE(w.seen.empty());
+  EXPECT_EQ(w.seen.size(), 1u);
   EXPECT_EQ(w.control.Value(), 30);
 }
 
@@ -129,10 +119,9 @@ TEST(SpinEditModel, TypingTakesDigitsSignsAndTheLocalesDecimalSeparatorOnly) {
     bool typeable;
   };
   const Case cases[] = {
-      {U'0', U'.', true},  {U'9', U'.', true},  {U'+', U'.', true},       {U'-', U'.', true},
-      {U'.', U'.', true},  {U',', U',', true},  {U',', U'.', false},      {U'.', U',', false},
-      {U'x', U'.', false}, {U'a', U'.', false}, {U' ', U'.', false},      {U'e', U'.', false},
-      {U'/', U'.', false}, {U':', U'.', false}, {U'\u0663', U'.', false},  // an Arabic-Indic 3
+      {U'0', U'.', true},  {U'9', U'.', true},  {U'+', U'.', true},  {U'-', U'.', true},
+      {U'.', U'.', true},  {U',', U',', true},  {U',', U'.', false}, {U'.', U',', false},
+      {U'e', U'.', false}, {U'/', U'.', false}, {U':', U'.', false}, {U'\u0663', U'.', false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(SpinEditModel::Typeable(c.c, c.separator), c.typeable)
@@ -140,52 +129,29 @@ TEST(SpinEditModel, TypingTakesDigitsSignsAndTheLocalesDecimalSeparatorOnly) {
   }
 }
 
-// The pointer on a spin field's arrows, step by step, and the time the test lets pass.
-struct ArrowEvent {
-  enum Kind { Press, Move, Release, Cancel, Elapse } kind;
-  SpinArrow arrow = SpinArrow::None;
-  std::uint32_t ms = 0;
-};
-
+// The pointer on a spin field's arrows as a script of words: p, m or r (press, move, release)
+// followed by the arrow (+ up, - down, 0 none), c (the capture lost), or w and the ms to wait.
 TEST(SpinEditModel, ArrowsStepOnReleaseAndRepeatWhileHeldOverThePressedArrow) {
-  using E = ArrowEvent;
-  constexpr SpinArrow kUp = SpinArrow::Up;
-  constexpr SpinArrow kDown = SpinArrow::Down;
-  constexpr SpinArrow kNone = SpinArrow::None;
   struct Case {
     const char* name;
-    std::vector<ArrowEvent> events;
+    const char* script;
     std::vector<std::string> steps;  // the texts the change handler saw, "@" the time
   };
   const Case cases[] = {
-      {"click up", {{E::Press, kUp}, {E::Release, kUp}}, {"10@0"}},
-      {"click down", {{E::Press, kDown}, {E::Release, kDown}}, {"-10@0"}},
-      {"slid to the other arrow", {{E::Press, kUp}, {E::Release, kDown}}, {}},
-      {"released outside", {{E::Press, kDown}, {E::Release, kNone}}, {}},
-      {"pressed outside", {{E::Press, kNone}, {E::Elapse, kNone, 1000}, {E::Release, kUp}}, {}},
-      {"a second release", {{E::Press, kUp}, {E::Release, kUp}, {E::Release, kUp}}, {"10@0"}},
+      {"click up", "p+ r+", {"10@0"}},
+      {"click down", "p- r-", {"-10@0"}},
+      {"slid to the other arrow", "p+ r-", {}},
+      {"released outside", "p- r0", {}},
+      {"pressed outside", "p0 w1000 r+", {}},
+      {"a second release", "p+ r+ r+", {"10@0"}},
       {"held: after 400 ms, then every 100 ms, and once more on the release",
-       {{E::Press, kUp},
-        {E::Elapse, kNone, 399},
-        {E::Elapse, kNone, 1},
-        {E::Elapse, kNone, 250},
-        {E::Release, kUp},
-        {E::Elapse, kNone, 1000}},
+       "p+ w399 w1 w250 r+ w1000",
        {"10@400", "20@500", "30@600", "40@650"}},
       {"held off the pressed arrow: the repeats pause",
-       {{E::Press, kDown},
-        {E::Elapse, kNone, 400},
-        {E::Move, kUp},
-        {E::Elapse, kNone, 200},
-        {E::Move, kNone},
-        {E::Move, kDown},
-        {E::Elapse, kNone, 100},
-        {E::Release, kDown}},
+       "p- w400 m+ w200 m0 m- w100 r-",
        {"-10@400", "-20@700", "-30@700"}},
-      {"a lost capture ends the press without a step",
-       {{E::Press, kUp}, {E::Cancel}, {E::Elapse, kNone, 1000}, {E::Release, kUp}},
-       {}},
-      {"moves without a press", {{E::Move, kUp}, {E::Elapse, kNone, 1000}}, {}},
+      {"a lost capture ends the press without a step", "p+ c w1000 r+", {}},
+      {"moves without a press", "m+ w1000", {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -194,19 +160,24 @@ TEST(SpinEditModel, ArrowsStepOnReleaseAndRepeatWhileHeldOverThePressedArrow) {
     SpinEditModel spin(timers);
     std::vector<std::string> steps;
     spin.AttachChange([&] { steps.push_back(spin.Text() + "@" + std::to_string(clock.now)); });
-    for (const ArrowEvent& e : c.events) {
-      if (e.kind == E::Press) spin.UserPressArrow(e.arrow);
-      if (e.kind == E::Move) spin.UserMoveOverArrow(e.arrow);
-      if (e.kind == E::Release) spin.UserReleaseArrow(e.arrow);
-      if (e.kind == E::Cancel) spin.UserCancelArrow();
-      if (e.kind == E::Elapse) timers.Elapse(e.ms);
+    std::istringstream script(c.script);
+    for (std::string word; script >> word;) {
+      const char arrowSign = word.size() > 1 ? word[1] : '0';
+      const SpinArrow arrow = arrowSign == '+'   ? SpinArrow::Up
+                              : arrowSign == '-' ? SpinArrow::Down
+                                                 : SpinArrow::None;
+      if (word[0] == 'p') spin.UserPressArrow(arrow);
+      if (word[0] == 'm') spin.UserMoveOverArrow(arrow);
+      if (word[0] == 'r') spin.UserReleaseArrow(arrow);
+      if (word[0] == 'c') spin.UserCancelArrow();
+      if (word[0] == 'w') timers.Elapse(static_cast<std::uint32_t>(std::stoul(word.substr(1))));
     }
     EXPECT_EQ(steps, c.steps);
     EXPECT_EQ(spin.PressedArrow(), SpinArrow::None);
   }
 }
 
-TEST(SpinEditModel, ViewDrawsThePressedArrowWhileThePointerIsOverIt) {
+TEST(SpinEditModel, ViewIsToldOfEveryVisibleChangeAndOfThePointerOverThePressedArrow) {
   SpinEditModel spin;
   int redraws = 0;
   spin.viewChanged = [&] { ++redraws; };
@@ -222,10 +193,14 @@ TEST(SpinEditModel, ViewDrawsThePressedArrowWhileThePointerIsOverIt) {
   spin.UserCancelArrow();
   EXPECT_EQ(spin.PressedArrow(), SpinArrow::None);
   EXPECT_FALSE(spin.OverPressedArrow());
-  EXPECT_EQ(redraws, 4);
   spin.UserMoveOverArrow(SpinArrow::Up);  // moves without a press change nothing
   EXPECT_FALSE(spin.OverPressedArrow());
   EXPECT_EQ(redraws, 4);
+  spin.SetValue(10);  // and every other visible change is drawn
+  spin.SetBounds(-5, 50);
+  spin.SetEnabled(false);
+  EXPECT_EQ(redraws, 7);
+  EXPECT_FALSE(spin.Enabled());
 }
 
 TEST(ClickSource, AClickIsAPressAndAReleaseInsideTheControl) {
@@ -258,11 +233,14 @@ TEST(ClickSource, AClickIsAPressAndAReleaseInsideTheControl) {
   }
 }
 
-TEST(EditModel, EveryChangeOfTextRunsTheHandlerOnce) {
+TEST(EditModel, EveryChangeOfTextRunsTheHandlerOnceAndEndsASelectAll) {
   Watched<EditModel> w;
   w.control.UserEdit("/a");
   w.control.SetText("/a");
+  w.control.SelectAll();
+  EXPECT_TRUE(w.control.AllSelected());
   w.control.UserEdit("/ab");
+  EXPECT_FALSE(w.control.AllSelected());
   w.control.SetText("");
   EXPECT_EQ(w.seen, (std::vector<std::string>{"/a", "/ab", ""}));
 }
@@ -280,47 +258,21 @@ TEST(EditModel, HandlerMayDetachItselfWhileItRuns) {
   EXPECT_EQ(runs, 1);
 }
 
-TEST(EditModel, SelectAllLastsUntilTheTextChanges) {
-  EditModel edit;
-  edit.SetText("C:\\bild.bmp");
-  edit.SelectAll();
-  EXPECT_TRUE(edit.AllSelected());
-  edit.UserEdit("x");
-  EXPECT_FALSE(edit.AllSelected());
-}
-
-TEST(ComboBoxModel, OnlyAUserSelectionRunsTheHandler) {
+TEST(ComboBoxModel, OnlyAUserSelectionRunsTheHandlerAndAnIndexOutsideTheListSelectsNothing) {
   Watched<ComboBoxModel> w;
   w.control.items = {"normal", "ausfüllen", "anpassen"};
+  EXPECT_EQ(w.control.ItemIndex(), -1);
   w.control.SetItemIndex(1);
   EXPECT_EQ(w.control.Text(), "ausfüllen");
   EXPECT_TRUE(w.seen.empty());
   w.control.UserSelect(2);
   EXPECT_EQ(w.seen, (std::vector<std::string>{"anpassen"}));
-}
-
-TEST(ComboBoxModel, IndexOutsideTheListMeansNothingSelected) {
-  ComboBoxModel combo;
-  combo.items = {"normal", "ausfüllen"};
-  EXPECT_EQ(combo.ItemIndex(), -1);
-  EXPECT_EQ(combo.Text(), "");
-  for (int index : {2, -5, 99}) {
-    combo.SetItemIndex(0);
-    combo.SetItemIndex(index);
-    EXPECT_EQ(combo.ItemIndex(), -1);
-    EXPECT_EQ(combo.Text(), "");
+  for (int index : {3, -5, 99}) {  // outside the list: nothing selected
+    w.control.SetItemIndex(0);
+    w.control.SetItemIndex(index);
+    EXPECT_EQ(w.control.ItemIndex(), -1);
+    EXPECT_EQ(w.control.Text(), "");
   }
-}
-
-TEST(ControlBase, ViewIsToldOfEveryVisibleChange) {
-  SpinEditModel spin;
-  int redraws = 0;
-  spin.viewChanged = [&] { ++redraws; };
-  spin.SetValue(10);
-  spin.SetBounds(-5, 50);
-  spin.SetEnabled(false);
-  EXPECT_EQ(redraws, 3);
-  EXPECT_FALSE(spin.Enabled());
 }
 
 }  // namespace

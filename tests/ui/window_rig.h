@@ -33,7 +33,8 @@ class FakeTimers final : public Timers {
   explicit FakeTimers(FakeClock& clock) : clock_(clock) {}
 
   std::unique_ptr<Timer> CreateTimer(std::function<void()> tick) override {
-    auto timer = std::make_unique<FakeTimer>(clock_, std::move(tick));
+    auto timer = std::make_unique<FakeTimer>(clock_);
+    timer->state->tick = std::move(tick);
     timers_.push_back(timer->state);
     return timer;
   }
@@ -65,8 +66,7 @@ class FakeTimers final : public Timers {
     std::uint32_t interval = 0;
   };
   struct FakeTimer final : Timer {
-    FakeTimer(FakeClock& c, std::function<void()> tick)
-        : clock(c), state(std::make_shared<State>(State{std::move(tick)})) {}
+    explicit FakeTimer(FakeClock& c) : clock(c) {}
     void Start(std::uint32_t intervalMs) override {
       state->running = true;
       state->interval = intervalMs;
@@ -74,7 +74,7 @@ class FakeTimers final : public Timers {
     }
     void Stop() override { state->running = false; }
     FakeClock& clock;
-    std::shared_ptr<State> state;
+    std::shared_ptr<State> state = std::make_shared<State>();
   };
 
   FakeClock& clock_;
@@ -107,9 +107,7 @@ class RecordingShell final : public Shell {
     int showMode;
   };
   std::string SpecialFolder(int folder) override {
-    if (folder == kFolderPersonal) return personal;
-    if (folder == kFolderAppData) return appData;
-    return "";
+    return folder == kFolderPersonal ? personal : folder == kFolderAppData ? appData : "";
   }
   std::string TempPath() override { return temp; }
   void Open(const std::string& document, const std::string& parameters, const std::string& folder,

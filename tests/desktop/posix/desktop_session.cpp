@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <vector>
 
@@ -20,18 +21,29 @@ namespace tapisto::test {
 
 namespace {
 
-// Reads up to the first line feed, waiting at most `seconds` for the writer (so a server that
-// hangs fails the test rather than stalling it).
-std::string ReadLine(int fd, int seconds) {
-  std::string line;
-  for (;;) {
+// Reads `fd` up to `stop` or its end and closes it, waiting at most `seconds` for the writer so
+// that a hanging one fails the test rather than stalling it.
+std::string ReadAndClose(int fd, char stop, int seconds) {
+  std::string text;
+  for (char c = 0;; text += c) {
     pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, seconds * 1000) <= 0) return line;
-    char c = 0;
-    const ssize_t n = ::read(fd, &c, 1);
-    if (n <= 0 || c == '\n') return line;
-    line += c;
+    if (::poll(&p, 1, seconds * 1000) <= 0 || ::read(fd, &c, 1) <= 0 || c == stop) break;
   }
+  ::close(fd);
+  return text;
+}
+
+// Forks; `fds` is a close-on-exec pipe whose write end only the child keeps. Throws on failure.
+pid_t ForkWithPipe(int (&fds)[2]) {
+  if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
+  const pid_t pid = ::fork();
+  if (pid == 0) return 0;
+  ::close(fds[1]);
+  if (pid < 0) {
+    ::close(fds[0]);
+    throw std::runtime_error("cannot fork");
+  }
+  return pid;
 }
 
 std::uint8_t ChannelOf(unsigned long pixel, unsigned long mask) {
@@ -41,64 +53,39 @@ std::uint8_t ChannelOf(unsigned long pixel, unsigned long mask) {
   return static_cast<std::uint8_t>(bits >= 8 ? value >> (bits - 8) : value << (8 - bits));
 }
 
-void ChangeEnvironment(const std::string& entry) {
-  const std::size_t equals = entry.find('=');
-  if (equals == std::string::npos) {
-    ::unsetenv(entry.c_str());
-  } else {
-    ::setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1);
-  }
-}
-
 }  // namespace
 
 std::string FindOnPath(const std::string& program) {
   const char* path = std::getenv("PATH");
-  std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= dirs.size()) {
-    const std::size_t colon = std::min(dirs.find(':', start), dirs.size());
-    const std::string candidate = dirs.substr(start, colon - start) + "/" + program;
-    if (colon > start && ::access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = colon + 1;
+  std::istringstream dirs(path != nullptr ? path : "/usr/bin:/bin");
+  for (std::string dir; std::getline(dirs, dir, ':');) {
+    const std::string candidate = dir + "/" + program;
+    if (!dir.empty() && ::access(candidate.c_str(), X_OK) == 0) return candidate;
   }
   return "";
 }
 
-bool XvfbInstalled() {
-  return !FindOnPath("Xvfb").empty();
-}
-
 ServiceProcess::ServiceProcess(const std::vector<std::string>& argv, int lineFd,
                                const std::vector<std::string>& environment) {
-  if (argv.empty()) throw std::runtime_error("no program to start");
-  int fds[2] = {-1, -1};
-  if (lineFd >= 0 && ::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    // The write end must survive exec as the descriptor the program was told.
-    if (lineFd >= 0) ::dup2(fds[1], lineFd);
+  int fds[2];
+  pid_ = ForkWithPipe(fds);
+  if (pid_ == 0) {
+    if (lineFd >= 0) ::dup2(fds[1], lineFd);  // survives exec, unlike fds[1]
     const int quiet = ::open("/dev/null", O_RDWR);
-    ::dup2(quiet, 0);
-    ::dup2(quiet, 1);
-    ::dup2(quiet, 2);
-    for (const std::string& entry : environment) ChangeEnvironment(entry);
+    for (int fd : {0, 1, 2}) ::dup2(quiet, fd);
+    for (const std::string& e : environment) {
+      const std::size_t eq = e.find('=');
+      eq == std::string::npos ? ::unsetenv(e.c_str())
+                              : ::setenv(e.substr(0, eq).c_str(), e.c_str() + eq + 1, 1);
+    }
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
     ::execv(args[0], args.data());
     ::_exit(127);
   }
-  if (lineFd >= 0) ::close(fds[1]);
-  if (pid < 0) {
-    if (lineFd >= 0) ::close(fds[0]);
-    throw std::runtime_error("cannot start " + argv[0]);
-  }
-  pid_ = pid;
-  if (lineFd < 0) return;
-  line_ = ReadLine(fds[0], 60);
-  ::close(fds[0]);
-  if (line_.empty()) {
+  line_ = lineFd >= 0 ? ReadAndClose(fds[0], '\n', 60) : (::close(fds[0]), "");
+  if (lineFd >= 0 && line_.empty()) {
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
     throw std::runtime_error(argv[0] + " did not start");
@@ -107,9 +94,8 @@ ServiceProcess::ServiceProcess(const std::vector<std::string>& argv, int lineFd,
 
 ServiceProcess::~ServiceProcess() {
   ::kill(pid_, SIGTERM);
-  for (int i = 0; i < 200; ++i) {
+  for (int i = 0; i < 200; ++i, ::usleep(10000)) {
     if (::waitpid(pid_, nullptr, WNOHANG) == pid_) return;
-    ::usleep(10000);
   }
   ::kill(pid_, SIGKILL);
   ::waitpid(pid_, nullptr, 0);
@@ -122,55 +108,28 @@ bool ServiceProcess::Running() {
 PrivateSessionBus::PrivateSessionBus(const std::string& folder) {
   std::filesystem::create_directories(folder);
   const std::string config = folder + "/session.conf";
-  std::ofstream(config)
-      << R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=)"
-      << folder << R"(</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-    <allow send_type="method_return"/>
-  </policy>
-</busconfig>
-)";
+  std::ofstream(config) << "<busconfig><type>session</type><listen>unix:dir=" << folder
+                        << R"(</listen><auth>EXTERNAL</auth><policy context="default">
+<allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/>
+<allow send_type="method_return"/></policy></busconfig>)";
   const std::string program = FindOnPath("dbus-daemon");
   if (program.empty()) throw std::runtime_error("dbus-daemon is not installed");
-  // Descriptor 3 in the daemon: the pipe its address is printed to.
-  daemon_ = std::make_unique<ServiceProcess>(
-      std::vector<std::string>{program, "--config-file=" + config, "--nofork", "--print-address=3"},
-      3);
-  address_ = daemon_->FirstLine();
+  daemon_.reset(
+      new ServiceProcess({program, "--config-file=" + config, "--nofork", "--print-address=3"}, 3));
   if (const char* old = std::getenv("DBUS_SESSION_BUS_ADDRESS")) oldAddress_ = old;
-  ::setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
+  ::setenv("DBUS_SESSION_BUS_ADDRESS", daemon_->FirstLine().c_str(), 1);
 }
 
 PrivateSessionBus::~PrivateSessionBus() {
-  if (oldAddress_) {
-    ::setenv("DBUS_SESSION_BUS_ADDRESS", oldAddress_->c_str(), 1);
-  } else {
-    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
-  }
+  oldAddress_ ? ::setenv("DBUS_SESSION_BUS_ADDRESS", oldAddress_->c_str(), 1)
+              : ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
-namespace {
-
-std::vector<std::string> XvfbArguments(const std::string& screen) {
-  const std::string program = FindOnPath("Xvfb");
-  if (program.empty()) throw std::runtime_error("Xvfb is not installed");
-  // Descriptor 3 in the server: the pipe its display number is written to.
-  return {program, "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"};
-}
-
-}  // namespace
-
-XvfbServer::XvfbServer(const std::string& screen) : process_(XvfbArguments(screen), 3) {
-  name_ = ":" + process_.FirstLine();
-}
+XvfbServer::XvfbServer(const std::string& screen)
+    : process_({FindOnPath("Xvfb"), "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp",
+                "-noreset"},
+               3),
+      name_(":" + process_.FirstLine()) {}
 
 Raster ReadPixels(Display* display, Drawable drawable, int width, int height) {
   x11::ErrorTrap trap;
@@ -248,34 +207,18 @@ std::string ProbeMismatches(const Raster& pixels, const std::vector<Probe>& prob
 
 std::string RunInChild(const std::function<void()>& body) {
   int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) return "no pipe";
-  const pid_t pid = ::fork();
+  const pid_t pid = ForkWithPipe(fds);
   if (pid == 0) {
-    ::close(fds[0]);
     std::string failure;
     try {
       body();
-    } catch (const std::exception& e) {
+    } catch (const std::exception& e) {  // anything else aborts: a signal
       failure = std::string("exception: ") + e.what();
-    } catch (...) {
-      failure = "unknown exception";
     }
-    if (!failure.empty()) {
-      (void)!::write(fds[1], failure.data(), failure.size());
-    }
+    (void)!::write(fds[1], failure.data(), failure.size());
     ::_exit(failure.empty() ? 0 : 1);
   }
-  ::close(fds[1]);
-  if (pid < 0) {
-    ::close(fds[0]);
-    return "cannot fork";
-  }
-  std::string report;
-  char buffer[512];
-  for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) {
-    report.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fds[0]);
+  const std::string report = ReadAndClose(fds[0], '\0', 600);
   int status = 0;
   ::waitpid(pid, &status, 0);
   if (WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
