@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "compose/composition_context.h"
-#include "desktop/ports/clock.h"
-#include "desktop/ports/dialogs.h"
-#include "desktop/ports/message_pump.h"
-#include "desktop/ports/screen.h"
+#include "ports/clock.h"
+#include "ports/dialogs.h"
+#include "ports/message_pump.h"
+#include "ports/screen.h"
 
 namespace tapisto::tool {
 

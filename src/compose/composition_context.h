@@ -5,12 +5,12 @@
 #include <string>
 
 #include "base/path.h"
-#include "compose/composition_controls.h"
-#include "desktop/ports/clock.h"
-#include "desktop/ports/dialogs.h"
-#include "desktop/ports/files.h"
-#include "desktop/ports/message_pump.h"
-#include "desktop/ports/screen.h"
+#include "ports/clock.h"
+#include "ports/composition_controls.h"
+#include "ports/dialogs.h"
+#include "ports/files.h"
+#include "ports/message_pump.h"
+#include "ports/screen.h"
 #include "state/wallpaper_state.h"
 
 namespace tapisto {

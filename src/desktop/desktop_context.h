@@ -2,10 +2,10 @@
 #pragma once
 
 #include "compose/composition_context.h"
-#include "desktop/desktop_controls.h"
-#include "desktop/ports/settings_store.h"
-#include "desktop/ports/shell.h"
-#include "desktop/ports/wallpaper_refresh.h"
+#include "ports/desktop_controls.h"
+#include "ports/settings_store.h"
+#include "ports/shell.h"
+#include "ports/wallpaper_refresh.h"
 #include "state/log_lines.h"
 
 namespace tapisto {

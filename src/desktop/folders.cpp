@@ -2,12 +2,12 @@
 
 namespace tapisto {
 
-std::string GetSpecialFolder(Shell& shell, int folder) {
+std::string GetSpecialFolder(Shell& shell, ShellFolder folder) {
   return shell.SpecialFolder(folder);
 }
 
 std::string GetUserAppDataPath(Shell& shell) {
-  return shell.SpecialFolder(kFolderAppData);
+  return shell.SpecialFolder(ShellFolder::RoamingAppData);
 }
 
 std::string GetTempFolder(Shell& shell, PathFlavour flavour) {
@@ -23,8 +23,8 @@ std::string MacheDirName(std::string_view DirOrPath, PathFlavour flavour) {
 }
 
 void OpenWithShell(Shell& shell, const std::string& document, const std::string& parameters,
-                   const std::string& folder, int showMode) {
-  shell.Open(document, parameters, folder, showMode);
+                   const std::string& folder, ShowCommand show) {
+  shell.Open(document, parameters, folder, show);
 }
 
 }  // namespace tapisto

@@ -6,13 +6,13 @@
 #include <string_view>
 
 #include "base/path.h"
-#include "desktop/ports/shell.h"
+#include "ports/shell.h"
 
 namespace tapisto {
 
-// The path of shell folder `folder` (kFolderPersonal, kFolderAppData); "" when it cannot be
-// resolved.
-std::string GetSpecialFolder(Shell& shell, int folder);
+// The path of shell folder `folder` (the documents or the roaming application-data folder); "" when
+// it cannot be resolved.
+std::string GetSpecialFolder(Shell& shell, ShellFolder folder);
 
 // The user's roaming application-data folder; "" when it cannot be resolved.
 std::string GetUserAppDataPath(Shell& shell);
@@ -29,6 +29,6 @@ std::string MacheDirName(std::string_view DirOrPath, PathFlavour flavour = kNati
 // Hands `document` (a file or web address) to the shell, which opens it with the program
 // registered for it. Nothing is reported; a failed launch passes silently.
 void OpenWithShell(Shell& shell, const std::string& document, const std::string& parameters,
-                   const std::string& folder, int showMode);
+                   const std::string& folder, ShowCommand show);
 
 }  // namespace tapisto

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "image/raster.h"
-#include "ui/timers.h"
+#include "ports/timers.h"
 
 namespace tapisto {
 

@@ -123,7 +123,7 @@ bool TForm1::Guarded(std::string_view prefix, const std::function<void()>& steps
 void TForm1::BeimStart() {
   ResetForStartUp(state_);
   Guarded("GetWallpaperSystem ", [this] { ReadDesktopSettings(); });
-  ports_.application.SetMessageHook([this](int message) { MyMouseMessage(message); });
+  ports_.application.SetMessageHook([this](QueuedMessage message) { MyMouseMessage(message); });
   SetOffsetRanges(ports_.screen.Width(), ports_.screen.Height());
   Guarded("BeimStart\n\n", [this] { ShowStartWallpaper(); });
   ports_.application.SetHintHidePause(kHintHidePauseMs);
@@ -132,7 +132,7 @@ void TForm1::BeimStart() {
 }
 
 void TForm1::ReadDesktopSettings() {
-  state_.WallpaperFolder = GetSpecialFolder(ports_.shell, kFolderPersonal);
+  state_.WallpaperFolder = GetSpecialFolder(ports_.shell, ShellFolder::Documents);
   GetWallpaperSystem(desktop_, state_.CurrentWallpaper, state_.TileWallpaper, state_.WallpaperStyle,
                      state_.OriginX, state_.OriginY);
 }
@@ -187,9 +187,9 @@ void TForm1::CreateWallpaperFolder() {
   }
 }
 
-void TForm1::MyMouseMessage(int message) {
-  if (message == kLeftButtonDown) state_.MouseButtonDown = true;
-  if (message == kLeftButtonUp) state_.MouseButtonDown = false;
+void TForm1::MyMouseMessage(QueuedMessage message) {
+  if (message == QueuedMessage::LeftButtonDown) state_.MouseButtonDown = true;
+  if (message == QueuedMessage::LeftButtonUp) state_.MouseButtonDown = false;
 }
 
 void TForm1::SetOffsetRanges(int w, int h) {
@@ -317,12 +317,12 @@ void TForm1::Edit1Click() {
 }
 
 void TForm1::Spenden() {
-  ports_.shell.Open(std::string(kDonationPage), "", "", kShowNormal);
+  ports_.shell.Open(std::string(kDonationPage), "", "", ShowCommand::Show);
 }
 
 void TForm1::GetWeb() {
   OpenWithShell(ports_.shell, StaticText1.hint + "/index.html", "", "." + NativeSeparator(),
-                kShowNormal);
+                ShowCommand::Show);
 }
 
 void TForm1::ButtonBeenden() {

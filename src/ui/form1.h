@@ -16,26 +16,21 @@
 #include "compose/composition_context.h"
 #include "compose/picture_cache.h"
 #include "desktop/desktop_context.h"
-#include "desktop/desktop_controls.h"
 #include "image/plain_strips.h"
+#include "ports/desktop_controls.h"
+#include "ports/window_ports.h"
 #include "state/log_lines.h"
 #include "state/wallpaper_state.h"
 #include "ui/controls.h"
 #include "ui/layout.h"
-#include "ui/window_ports.h"
 
 namespace tapisto {
-
-// Message numbers the hook looks at.
-inline constexpr int kLeftButtonDown = 513;
-inline constexpr int kLeftButtonUp = 514;
 
 inline constexpr std::string_view kOpenDialogFilter =
     "Grafik-Dateien (*.bmp, *.gif, *.jpg, *.png)|*.bmp;*.gif;*.jpg;*.png";
 inline constexpr std::string_view kDonationHint =
     "Bitte unterstützen Sie die weitere Entwicklung\nmit Ihrer Spende. Vielen Dank.";
 inline constexpr int kHintHidePauseMs = 10000;
-inline constexpr int kShowNormal = 5;  // the shell's show command SW_SHOW
 
 // A row of the main window's definition and the model behind it, as a view builds one native
 // control for it. The pointer of the row's kind is set, and `model` with it; the file dialog
@@ -83,7 +78,7 @@ class TForm1 final : public DesktopControls {
   // controls. Runs once, from the constructor.
   void BeimStart();
   // The application-wide hook: keeps MouseButtonDown from left-button presses and releases.
-  void MyMouseMessage(int message);
+  void MyMouseMessage(QueuedMessage message);
   // The ranges of the offset fields for a picture (or screen) of w x h pixels.
   void SetOffsetRanges(int w, int h);
 

@@ -5,10 +5,10 @@
 
 #include <memory>
 
+#include "ports/window_ports.h"
 #include "state/log_lines.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
-#include "ui/window_ports.h"
 
 namespace tapisto {
 

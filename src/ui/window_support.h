@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "desktop/ports/files.h"
+#include "ports/files.h"
 
 namespace tapisto {
 

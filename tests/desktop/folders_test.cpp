@@ -11,20 +11,21 @@ namespace {
 // A shell answering from a table and recording what it was asked.
 class TableShell final : public Shell {
  public:
-  std::string SpecialFolder(int folder) override {
+  std::string SpecialFolder(ShellFolder folder) override {
     asked.push_back(folder);
     const auto it = folders.find(folder);
     return it == folders.end() ? "" : it->second;
   }
   std::string TempPath() override { return temp; }
   void Open(const std::string& document, const std::string& parameters, const std::string& folder,
-            int showMode) override {
-    opened.push_back(document + "|" + parameters + "|" + folder + "|" + std::to_string(showMode));
+            ShowCommand show) override {
+    opened.push_back(document + "|" + parameters + "|" + folder +
+                     (show == ShowCommand::Show ? "|show" : "|?"));
   }
 
-  std::map<int, std::string> folders;
+  std::map<ShellFolder, std::string> folders;
   std::string temp;
-  std::vector<int> asked;
+  std::vector<ShellFolder> asked;
   std::vector<std::string> opened;
 };
 
@@ -64,13 +65,16 @@ TEST(GetTempFolder, DropsTrailingSeparatorsAndFallsBackToTheCurrentFolder) {
 
 TEST(ShellHelpers, AskTheShellForTheRightFolderAndPassEverythingOn) {
   TableShell shell;
-  shell.folders = {{kFolderPersonal, "/home/u/Dokumente"}, {kFolderAppData, "/home/u/.config"}};
-  EXPECT_EQ(GetSpecialFolder(shell, kFolderPersonal), "/home/u/Dokumente");
+  shell.folders = {{ShellFolder::Documents, "/home/u/Dokumente"}};
+  EXPECT_EQ(GetSpecialFolder(shell, ShellFolder::Documents), "/home/u/Dokumente");
+  EXPECT_EQ(GetUserAppDataPath(shell), "");
+  shell.folders[ShellFolder::RoamingAppData] = "/home/u/.config";
   EXPECT_EQ(GetUserAppDataPath(shell), "/home/u/.config");
-  EXPECT_EQ(GetSpecialFolder(shell, 39), "");
-  EXPECT_EQ(shell.asked, (std::vector<int>{5, 26, 39}));
-  OpenWithShell(shell, "https://example.org/", "", ".\\", 5);
-  EXPECT_EQ(shell.opened, std::vector<std::string>{"https://example.org/||.\\|5"});
+  EXPECT_EQ(shell.asked,
+            (std::vector<ShellFolder>{ShellFolder::Documents, ShellFolder::RoamingAppData,
+                                      ShellFolder::RoamingAppData}));
+  OpenWithShell(shell, "https://example.org/", "", ".\\", ShowCommand::Show);
+  EXPECT_EQ(shell.opened, std::vector<std::string>{"https://example.org/||.\\|show"});
 }
 
 }  // namespace

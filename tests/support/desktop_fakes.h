@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "desktop/desktop_controls.h"
+#include "ports/desktop_controls.h"
 #include "support/fakes.h"
 
 namespace tapisto::test {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "desktop/ports/settings_store.h"
-#include "desktop/ports/wallpaper_refresh.h"
+#include "ports/settings_store.h"
+#include "ports/wallpaper_refresh.h"
 
 namespace tapisto::test {
 

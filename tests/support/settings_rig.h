@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "desktop/ports/settings_store.h"
+#include "ports/settings_store.h"
 
 namespace tapisto::test {
 

@@ -146,7 +146,7 @@ TEST(Center, DoesNothingButPumpWhileTheButtonIsHeld) {
   rig.WriteHive({RegString("Wallpaper", bild), RegString("WallpaperOriginX", "50")});
   rig.Start();
   TForm1& form = rig.form();
-  rig.app.Queue(kLeftButtonDown);
+  rig.app.Queue(QueuedMessage::LeftButtonDown);
   const int pumps = rig.pump.processCalls;
   form.Center();
   EXPECT_EQ(rig.pump.processCalls, pumps + 2);
@@ -259,9 +259,9 @@ TEST(WebPages, LinkAndDonationPictureOpenTheirPagesInTheShell) {
   EXPECT_EQ(rig.shell.launches[0].document, "https://tapisto.example/index.html");
   EXPECT_EQ(rig.shell.launches[0].parameters, "");
   EXPECT_EQ(rig.shell.launches[0].folder, WindowRig::WithSeparator("."));  // ".\" on Windows
-  EXPECT_EQ(rig.shell.launches[0].showMode, 5);
+  EXPECT_EQ(rig.shell.launches[0].show, ShowCommand::Show);
   EXPECT_EQ(rig.shell.launches[1].document, "https://tapisto.example/spenden.html");
-  EXPECT_EQ(rig.shell.launches[1].showMode, 5);
+  EXPECT_EQ(rig.shell.launches[1].show, ShowCommand::Show);
   EXPECT_TRUE(rig.dialogs.messages.empty());
 }
 

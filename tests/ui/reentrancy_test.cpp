@@ -88,12 +88,12 @@ TEST(Reentrancy, HoldingASpinArrowAppliesNothingUntilTheReleaseStep) {
     SCOPED_TRACE(yField ? "Y" : "X");
     Showing s({}, 40);  // both offset ranges start at 0
     SpinEditModel& field = yField ? s.form().SpinEdit2 : s.form().SpinEdit1;
-    s.rig.app.Queue(kLeftButtonDown);
+    s.rig.app.Queue(QueuedMessage::LeftButtonDown);
     field.UserPressArrow(SpinArrow::Up);
     s.rig.timers.Elapse(600);  // the repeat steps at 400, 500 and 600 ms
     EXPECT_EQ(field.Value(), 30);
     EXPECT_EQ(s.rig.refresh.count, 0);
-    s.rig.app.Queue(kLeftButtonUp);
+    s.rig.app.Queue(QueuedMessage::LeftButtonUp);
     field.UserReleaseArrow(SpinArrow::Up);  // the release step
     EXPECT_EQ(field.Value(), 40);
     EXPECT_EQ(s.rig.refresh.count, 1);
@@ -102,8 +102,8 @@ TEST(Reentrancy, HoldingASpinArrowAppliesNothingUntilTheReleaseStep) {
 
 TEST(Reentrancy, ButtonReleasedDuringTheOffsetHandlersFirstPumpLetsItApply) {
   Showing s;
-  s.rig.app.Queue(kLeftButtonDown);
-  s.rig.AtPump(1, [&] { s.rig.app.Queue(kLeftButtonUp); });
+  s.rig.app.Queue(QueuedMessage::LeftButtonDown);
+  s.rig.AtPump(1, [&] { s.rig.app.Queue(QueuedMessage::LeftButtonUp); });
   s.form().SpinEdit1.UserStepUp();
   EXPECT_EQ(s.rig.refresh.count, 1);
 }

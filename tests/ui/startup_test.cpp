@@ -309,16 +309,17 @@ TEST(MouseHook, LeftButtonPressSetsTheFlagAndOnlyItsReleaseClearsIt) {
   WindowRig rig;
   rig.Start();
   const bool& down = rig.form().State().MouseButtonDown;
+  using enum QueuedMessage;
   struct Step {
-    int message;
+    QueuedMessage message;
     bool expected;
   };
-  // 512 mouse move, 515 the second press of a double click, 516 right button down.
-  const Step steps[] = {{512, false}, {513, true}, {512, true}, {516, true}, {514, false},
-                        {515, false}, {513, true}, {515, true}, {514, false}};
-  for (const Step& s : steps) {
-    rig.app.Queue(s.message);
-    EXPECT_EQ(down, s.expected) << s.message;
+  const Step steps[] = {{Other, false},         {LeftButtonDown, true}, {Other, true},
+                        {LeftButtonUp, false},  {Other, false},         {LeftButtonDown, true},
+                        {LeftButtonDown, true}, {LeftButtonUp, false}};
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    rig.app.Queue(steps[i].message);
+    EXPECT_EQ(down, steps[i].expected) << "step " << i;
   }
 }
 

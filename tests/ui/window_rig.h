@@ -13,16 +13,16 @@
 
 #include "base/path.h"
 #include "desktop/native_files.h"
-#include "desktop/ports/shell.h"
-#include "desktop/ports/wallpaper_refresh.h"
+#include "ports/application.h"
+#include "ports/shell.h"
+#include "ports/timers.h"
+#include "ports/wallpaper_refresh.h"
 #include "support/desktop_fakes.h"
 #include "support/fakes.h"
 #include "support/hooked_files.h"
 #include "support/settings_rig.h"
 #include "support/temp_dir.h"
-#include "ui/application.h"
 #include "ui/program.h"
-#include "ui/timers.h"
 
 namespace tapisto::test {
 
@@ -89,7 +89,7 @@ class FakeApplication final : public Application {
   void SetMessageHook(MessageHook installed) override { hook = std::move(installed); }
   void SetHintHidePause(int milliseconds) override { hintHidePause = milliseconds; }
   // A queued message as the loop hands it to the hook before dispatching it.
-  void Queue(int message) const {
+  void Queue(QueuedMessage message) const {
     if (hook) hook(message);
   }
 
@@ -104,15 +104,15 @@ class RecordingShell final : public Shell {
  public:
   struct Launch {
     std::string document, parameters, folder;
-    int showMode;
+    ShowCommand show;
   };
-  std::string SpecialFolder(int folder) override {
-    return folder == kFolderPersonal ? personal : folder == kFolderAppData ? appData : "";
+  std::string SpecialFolder(ShellFolder folder) override {
+    return folder == ShellFolder::Documents ? personal : appData;
   }
   std::string TempPath() override { return temp; }
   void Open(const std::string& document, const std::string& parameters, const std::string& folder,
-            int showMode) override {
-    launches.push_back({document, parameters, folder, showMode});
+            ShowCommand show) override {
+    launches.push_back({document, parameters, folder, show});
     if (openFails) throw Error("no program for " + document);
   }
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "desktop/ports/shell.h"
-#include "desktop/ports/wallpaper_refresh.h"
 #include "desktop/posix/hive/posix_settings_store.h"
 #include "desktop/posix/os/posix_files.h"
 #include "desktop/posix/os/posix_shell.h"
+#include "ports/shell.h"
+#include "ports/wallpaper_refresh.h"
 #include "support/desktop_fakes.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
@@ -29,9 +29,10 @@ namespace tapisto::test {
 // The user's folders as the real shell finds them; launches are recorded instead of made.
 class RecordingShell final : public Shell {
  public:
-  std::string SpecialFolder(int folder) override { return real_.SpecialFolder(folder); }
+  std::string SpecialFolder(ShellFolder folder) override { return real_.SpecialFolder(folder); }
   std::string TempPath() override { return real_.TempPath(); }
-  void Open(const std::string& document, const std::string&, const std::string&, int) override {
+  void Open(const std::string& document, const std::string&, const std::string&,
+            ShowCommand) override {
     opened.push_back(document);
   }
   std::vector<std::string> opened;

@@ -42,9 +42,9 @@ class NoRefresh final : public WallpaperRefresh {
 class FolderShell final : public Shell {
  public:
   explicit FolderShell(std::string folder) : folder_(std::move(folder)) {}
-  std::string SpecialFolder(int) override { return folder_; }
+  std::string SpecialFolder(ShellFolder) override { return folder_; }
   std::string TempPath() override { return folder_ + "\\"; }
-  void Open(const std::string&, const std::string&, const std::string&, int) override {}
+  void Open(const std::string&, const std::string&, const std::string&, ShowCommand) override {}
 
  private:
   std::string folder_;
@@ -286,18 +286,17 @@ struct MessageLog {
 TEST(Win32Application, TheHookSeesEveryQueuedMessageBeforeItsWindowInPumpAndLoop) {
   ViewRig rig;
   MessageLog log;
-  rig.application.SetMessageHook([&log](int message) {
-    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_APP + 1) {
-      log.entries.push_back("hook " + std::to_string(message));
-    }
+  rig.application.SetMessageHook([&log](QueuedMessage message) {
+    if (message == QueuedMessage::LeftButtonDown) log.entries.push_back("hook down");
+    if (message == QueuedMessage::LeftButtonUp) log.entries.push_back("hook up");
   });
   const HWND button = rig.Control("Button1");
   ::SetWindowSubclass(button, &MessageLog::Spy, 7, reinterpret_cast<DWORD_PTR>(&log));
   ::SetWindowSubclass(rig.main->Handle(), &MessageLog::Spy, 7, reinterpret_cast<DWORD_PTR>(&log));
   int clicks = 0;
   rig.Form().Button1.onClick = [&] { ++clicks; };
-  const std::vector<std::string> expected{"hook 513",   "window 513", "hook 514",
-                                          "window 514", "hook 32769", "window 32769"};
+  const std::vector<std::string> expected{"hook down", "window 513", "hook up", "window 514",
+                                          "window 32769"};
 
   ::PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   ::PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
@@ -316,6 +315,15 @@ TEST(Win32Application, TheHookSeesEveryQueuedMessageBeforeItsWindowInPumpAndLoop
   EXPECT_EQ(clicks, 2);
   ::RemoveWindowSubclass(button, &MessageLog::Spy, 7);
   ::RemoveWindowSubclass(rig.main->Handle(), &MessageLog::Spy, 7);
+}
+
+TEST(Win32Application, OnlyTheLeftButtonsOwnPressAndReleaseAreTold) {
+  EXPECT_EQ(QueuedMessageOf(WM_LBUTTONDOWN), QueuedMessage::LeftButtonDown);
+  EXPECT_EQ(QueuedMessageOf(WM_LBUTTONUP), QueuedMessage::LeftButtonUp);
+  for (const UINT other :
+       {UINT{WM_LBUTTONDBLCLK}, UINT{WM_RBUTTONDOWN}, UINT{WM_MOUSEMOVE}, UINT{WM_APP + 1}}) {
+    EXPECT_EQ(QueuedMessageOf(other), QueuedMessage::Other) << other;
+  }
 }
 
 TEST(Win32Application, ClosingTheMainWindowEndsTheLoopWithoutTheExitButtonsStep) {

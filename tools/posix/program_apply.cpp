@@ -4,11 +4,11 @@
 
 #include "base/error.h"
 #include "desktop/apply.h"
-#include "desktop/desktop_controls.h"
 #include "desktop/posix/os/posix_files.h"
 #include "desktop/posix/os/posix_shell.h"
 #include "desktop/start_wallpaper.h"
 #include "desktop/style_table.h"
+#include "ports/desktop_controls.h"
 
 namespace tapisto::tool {
 

@@ -33,7 +33,7 @@ std::optional<ScreenSize> SessionScreenSize() {
 // "Meine Wallpapers" in the documents folder, made when missing, as the program makes it.
 std::string WallpaperFolder() {
   PosixShell shell;
-  const std::string documents = GetSpecialFolder(shell, kFolderPersonal);
+  const std::string documents = GetSpecialFolder(shell, ShellFolder::Documents);
   if (documents.empty()) throw ToolFailure("no documents folder (HOME is not set)");
   const std::string folder = JoinPath(documents, "Meine Wallpapers");
   std::error_code ec;

@@ -1,7 +1,7 @@
 // The Files port over the Win32 file functions. Paths are UTF-8, passed on as UTF-16.
 #pragma once
 
-#include "desktop/ports/files.h"
+#include "ports/files.h"
 
 namespace tapisto {
 

@@ -1,7 +1,7 @@
 // The SettingsStore port over the real registry hive of the current user (HKEY_CURRENT_USER).
 #pragma once
 
-#include "desktop/ports/settings_store.h"
+#include "ports/settings_store.h"
 
 namespace tapisto {
 

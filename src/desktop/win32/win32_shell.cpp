@@ -31,7 +31,29 @@ Win32Shell::Win32Shell(AllocatorSource allocatorSource, ErrorBox errorBox)
     : allocatorSource_(allocatorSource != nullptr ? allocatorSource : SystemAllocator),
       errorBox_(errorBox != nullptr ? errorBox : SystemErrorBox) {}
 
-std::string Win32Shell::SpecialFolder(int folder) {
+namespace {
+
+int CsidlOf(ShellFolder folder) {
+  switch (folder) {
+    case ShellFolder::Documents:
+      return CSIDL_PERSONAL;
+    case ShellFolder::RoamingAppData:
+      return CSIDL_APPDATA;
+  }
+  return CSIDL_PERSONAL;
+}
+
+int ShowCommandOf(ShowCommand show) {
+  switch (show) {
+    case ShowCommand::Show:
+      return SW_SHOW;
+  }
+  return SW_SHOW;
+}
+
+}  // namespace
+
+std::string Win32Shell::SpecialFolder(ShellFolder folder) {
   IMalloc* allocator = nullptr;
   if (FAILED(allocatorSource_(&allocator)) || allocator == nullptr) {
     errorBox_("Couldn't get pointer to IMalloc interface.", "SHGetMalloc(pMalloc)");
@@ -39,7 +61,8 @@ std::string Win32Shell::SpecialFolder(int folder) {
   }
   std::string path;
   PIDLIST_ABSOLUTE items = nullptr;
-  if (SUCCEEDED(::SHGetSpecialFolderLocation(nullptr, folder, &items)) && items != nullptr) {
+  if (SUCCEEDED(::SHGetSpecialFolderLocation(nullptr, CsidlOf(folder), &items)) &&
+      items != nullptr) {
     wchar_t buffer[MAX_PATH + 1] = {};
     if (::SHGetPathFromIDListW(items, buffer)) path = TextOf(buffer);
     allocator->Free(items);
@@ -57,9 +80,10 @@ std::string Win32Shell::TempPath() {
 }
 
 void Win32Shell::Open(const std::string& document, const std::string& parameters,
-                      const std::string& folder, int showMode) {
+                      const std::string& folder, ShowCommand show) {
   ::ShellExecuteW(::GetActiveWindow(), nullptr, Utf16FromUtf8(document).c_str(),
-                  Utf16FromUtf8(parameters).c_str(), Utf16FromUtf8(folder).c_str(), showMode);
+                  Utf16FromUtf8(parameters).c_str(), Utf16FromUtf8(folder).c_str(),
+                  ShowCommandOf(show));
 }
 
 }  // namespace tapisto

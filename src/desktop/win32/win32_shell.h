@@ -2,7 +2,7 @@
 // ShellExecuteW.
 #pragma once
 
-#include "desktop/ports/shell.h"
+#include "ports/shell.h"
 
 #include <string>
 
@@ -23,13 +23,13 @@ class Win32Shell final : public Shell {
   // backslash whatever the system gives (Wine gives the documents folder with one). Without the
   // shell's allocator the error box says "Couldn't get pointer to IMalloc interface." (caption
   // "SHGetMalloc(pMalloc)") and the text is empty.
-  std::string SpecialFolder(int folder) override;
+  std::string SpecialFolder(ShellFolder folder) override;
   // GetTempPathW as the system gives it, with its trailing backslash.
   std::string TempPath() override;
   // ShellExecuteW with the shell's default verb, owned by the active window of this thread
   // (the main window when its link is clicked). The result is not looked at.
   void Open(const std::string& document, const std::string& parameters, const std::string& folder,
-            int showMode) override;
+            ShowCommand show) override;
 
  private:
   AllocatorSource allocatorSource_;

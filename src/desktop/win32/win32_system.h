@@ -2,9 +2,9 @@
 // counter.
 #pragma once
 
-#include "desktop/ports/clock.h"
-#include "desktop/ports/screen.h"
-#include "desktop/ports/wallpaper_refresh.h"
+#include "ports/clock.h"
+#include "ports/screen.h"
+#include "ports/wallpaper_refresh.h"
 
 namespace tapisto {
 

@@ -10,7 +10,7 @@
 #include <QStyle>
 #include <functional>
 
-#include "desktop/ports/dialogs.h"
+#include "ports/dialogs.h"
 #include "ui/controls.h"
 
 namespace tapisto {

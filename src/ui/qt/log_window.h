@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "desktop/ports/dialogs.h"
+#include "ports/dialogs.h"
 #include "state/log_lines.h"
 #include "ui/form2.h"
 

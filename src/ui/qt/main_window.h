@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "desktop/ports/dialogs.h"
+#include "ports/dialogs.h"
 #include "ui/form1.h"
 
 class QComboBox;

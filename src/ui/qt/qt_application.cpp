@@ -38,7 +38,8 @@ bool QtApplication::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonRelease: {
       const auto* mouse = static_cast<const QMouseEvent*>(event);
       if (mouse->button() == Qt::LeftButton && hook_) {
-        hook_(event->type() == QEvent::MouseButtonPress ? kLeftButtonDown : kLeftButtonUp);
+        hook_(event->type() == QEvent::MouseButtonPress ? QueuedMessage::LeftButtonDown
+                                                        : QueuedMessage::LeftButtonUp);
       }
       return false;
     }

@@ -6,7 +6,7 @@
 #include <QObject>
 #include <string>
 
-#include "ui/application.h"
+#include "ports/application.h"
 
 class QApplication;
 

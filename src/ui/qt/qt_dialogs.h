@@ -4,8 +4,8 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "desktop/ports/dialogs.h"
-#include "ui/application.h"
+#include "ports/application.h"
+#include "ports/dialogs.h"
 
 namespace tapisto {
 

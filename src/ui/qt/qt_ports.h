@@ -4,11 +4,11 @@
 
 #include <cstdint>
 
-#include "desktop/ports/clock.h"
-#include "desktop/ports/dialogs.h"
-#include "desktop/ports/message_pump.h"
-#include "desktop/ports/screen.h"
-#include "ui/timers.h"
+#include "ports/clock.h"
+#include "ports/dialogs.h"
+#include "ports/message_pump.h"
+#include "ports/screen.h"
+#include "ports/timers.h"
 
 namespace tapisto {
 

@@ -4,8 +4,8 @@
 // procedure: an error goes to the application's default report.
 #pragma once
 
-#include "desktop/ports/dialogs.h"
 #include "desktop/win32/windows_api.h"
+#include "ports/dialogs.h"
 #include "ui/layout.h"
 #include "ui/win32/view_geometry.h"
 

@@ -7,6 +7,17 @@
 
 namespace tapisto {
 
+QueuedMessage QueuedMessageOf(UINT message) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      return QueuedMessage::LeftButtonDown;
+    case WM_LBUTTONUP:
+      return QueuedMessage::LeftButtonUp;
+    default:
+      return QueuedMessage::Other;
+  }
+}
+
 void Win32Application::Terminate() {
   ::PostQuitMessage(0);
 }
@@ -48,7 +59,7 @@ void Win32Application::Handle(MSG& message) {
     exitCode_ = static_cast<int>(message.wParam);
     return;
   }
-  if (hook_) hook_(static_cast<int>(message.message));
+  if (hook_) hook_(QueuedMessageOf(message.message));
   for (const HWND window : dialogWindows_) {
     if (::IsWindow(window) && ::IsDialogMessageW(window, &message)) return;
   }

@@ -11,13 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "desktop/ports/dialogs.h"
-#include "desktop/ports/message_pump.h"
 #include "desktop/win32/windows_api.h"
-#include "ui/application.h"
-#include "ui/timers.h"
+#include "ports/application.h"
+#include "ports/dialogs.h"
+#include "ports/message_pump.h"
+#include "ports/timers.h"
 
 namespace tapisto {
+
+// The message the program's hook sees for a message number of the window system.
+QueuedMessage QueuedMessageOf(UINT message);
 
 class Win32Application final : public Application {
  public:

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "desktop/ports/dialogs.h"
 #include "desktop/win32/windows_api.h"
-#include "ui/application.h"
+#include "ports/application.h"
+#include "ports/dialogs.h"
 
 namespace tapisto {
 

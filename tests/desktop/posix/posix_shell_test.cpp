@@ -59,22 +59,21 @@ TEST(PosixShell, FoldersComeFromTheXdgSettings) {
   const std::string home = rig.dir.File("home");
   const std::string config = rig.dir.File("config");
   PosixShell& shell = rig.shell;
-  EXPECT_EQ(shell.SpecialFolder(kFolderPersonal), home + "/Documents");
+  EXPECT_EQ(shell.SpecialFolder(ShellFolder::Documents), home + "/Documents");
   WriteText(config + "/user-dirs.dirs",
             "XDG_PICTURES_DIR=\"$HOME/Bilder\"\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
-  EXPECT_EQ(shell.SpecialFolder(kFolderPersonal), home + "/Dokumente");
-  EXPECT_EQ(shell.SpecialFolder(kFolderAppData), config);
-  for (int other : {0, 39, -1, 0x1c}) EXPECT_EQ(shell.SpecialFolder(other), "") << other;
+  EXPECT_EQ(shell.SpecialFolder(ShellFolder::Documents), home + "/Dokumente");
+  EXPECT_EQ(shell.SpecialFolder(ShellFolder::RoamingAppData), config);
   {
     ScopedEnv noConfig("XDG_CONFIG_HOME", std::nullopt);
-    EXPECT_EQ(shell.SpecialFolder(kFolderAppData), home + "/.config");
+    EXPECT_EQ(shell.SpecialFolder(ShellFolder::RoamingAppData), home + "/.config");
     // user-dirs.dirs is now looked for under $HOME/.config, where there is none.
-    EXPECT_EQ(shell.SpecialFolder(kFolderPersonal), home + "/Documents");
+    EXPECT_EQ(shell.SpecialFolder(ShellFolder::Documents), home + "/Documents");
   }
   {
     ScopedEnv slash("HOME", home + "/");
     ScopedEnv noConfig("XDG_CONFIG_HOME", "");
-    EXPECT_EQ(shell.SpecialFolder(kFolderAppData), home + "/.config");
+    EXPECT_EQ(shell.SpecialFolder(ShellFolder::RoamingAppData), home + "/.config");
   }
 }
 
@@ -134,7 +133,7 @@ TEST(PosixShell, OpenRunsXdgOpenWithTheDocumentAsItsOneArgumentAndReapsIt) {
 
   const std::string document = "https://example.org/a b'c\"$(rm -rf x);ä";
   const int before = ChildrenOfThisProcess();
-  rig.shell.Open(document, "--ignored", ".\\", 5);
+  rig.shell.Open(document, "--ignored", ".\\", ShowCommand::Show);
   // The child ended and was waited for: it left no zombie behind.
   ASSERT_TRUE(WaitForChildren(before));
   EXPECT_EQ(ReadText(log), "1\n" + document + "\n");
@@ -145,7 +144,7 @@ TEST(PosixShell, AFailedLaunchPassesSilently) {
   fs::create_directories(rig.dir.File("empty"));
   ScopedEnv path("PATH", rig.dir.File("empty"));
   const int before = ChildrenOfThisProcess();
-  EXPECT_NO_THROW(rig.shell.Open("file.txt", "", "", 5));
+  EXPECT_NO_THROW(rig.shell.Open("file.txt", "", "", ShowCommand::Show));
   EXPECT_EQ(ChildrenOfThisProcess(), before);
 }
 

@@ -27,8 +27,8 @@ bool EndsWith(const std::string& text, const std::string& end) {
 TEST(Win32Shell, DocumentsAndAppDataAreExistingFoldersWithoutTrailingBackslash) {
   Win32Shell shell;
   Win32Files files;
-  const std::string documents = shell.SpecialFolder(kFolderPersonal);
-  const std::string appData = shell.SpecialFolder(kFolderAppData);
+  const std::string documents = shell.SpecialFolder(ShellFolder::Documents);
+  const std::string appData = shell.SpecialFolder(ShellFolder::RoamingAppData);
   for (const std::string& folder : {documents, appData}) {
     SCOPED_TRACE(folder);
     ASSERT_FALSE(folder.empty());
@@ -59,7 +59,7 @@ TEST(Win32Shell, AMissingShellAllocatorIsShownAndGivesEmptyText) {
         shownBoxes.push_back(caption + ": " + text);
       });
   Shell& shell = failing;
-  EXPECT_EQ(GetSpecialFolder(shell, kFolderPersonal), "");
+  EXPECT_EQ(GetSpecialFolder(shell, ShellFolder::Documents), "");
   EXPECT_EQ(shownBoxes, std::vector<std::string>{
                             "SHGetMalloc(pMalloc): Couldn't get pointer to IMalloc interface."});
 }

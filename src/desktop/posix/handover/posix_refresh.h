@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "desktop/ports/settings_store.h"
-#include "desktop/ports/wallpaper_refresh.h"
 #include "desktop/posix/handover/running_desktop.h"
+#include "ports/settings_store.h"
+#include "ports/wallpaper_refresh.h"
 
 namespace tapisto {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "desktop/ports/screen.h"
 #include "desktop/posix/handover/desktop_handover.h"
+#include "ports/screen.h"
 
 namespace tapisto {
 

@@ -17,8 +17,8 @@
 #include <memory>
 #include <string>
 
-#include "desktop/ports/settings_store.h"
 #include "desktop/posix/hive/reg_hive.h"
+#include "ports/settings_store.h"
 
 namespace tapisto {
 

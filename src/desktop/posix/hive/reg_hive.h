@@ -27,7 +27,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "desktop/ports/settings_store.h"
+#include "ports/settings_store.h"
 
 namespace tapisto {
 

@@ -1,7 +1,7 @@
 // The Files port on POSIX systems.
 #pragma once
 
-#include "desktop/ports/files.h"
+#include "ports/files.h"
 
 namespace tapisto {
 

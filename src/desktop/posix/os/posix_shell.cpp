@@ -14,15 +14,14 @@ extern char** environ;
 
 namespace tapisto {
 
-std::string PosixShell::SpecialFolder(int folder) {
+std::string PosixShell::SpecialFolder(ShellFolder folder) {
   switch (folder) {
-    case kFolderPersonal:
+    case ShellFolder::Documents:
       return DocumentsFolder();
-    case kFolderAppData:
+    case ShellFolder::RoamingAppData:
       return ConfigHome();
-    default:
-      return "";
   }
+  return "";
 }
 
 std::string PosixShell::TempPath() {
@@ -31,7 +30,7 @@ std::string PosixShell::TempPath() {
 }
 
 void PosixShell::Open(const std::string& document, const std::string& /*parameters*/,
-                      const std::string& /*folder*/, int /*showMode*/) {
+                      const std::string& /*folder*/, ShowCommand /*show*/) {
   posix_spawnattr_t attributes;
   if (::posix_spawnattr_init(&attributes) != 0) return;
   // The child starts with no signal blocked and every signal at its default, whatever the

@@ -1,17 +1,17 @@
 // The Shell port on POSIX systems: the XDG folders and xdg-open.
 #pragma once
 
-#include "desktop/ports/shell.h"
+#include "ports/shell.h"
 
 namespace tapisto {
 
 class PosixShell final : public Shell {
  public:
-  // kFolderPersonal: the XDG documents folder (XDG_DOCUMENTS_DIR of user-dirs.dirs, else
-  // $HOME/Documents); kFolderAppData: $XDG_CONFIG_HOME (else $HOME/.config), where programs
+  // Documents: the XDG documents folder (XDG_DOCUMENTS_DIR of user-dirs.dirs, else
+  // $HOME/Documents); RoamingAppData: $XDG_CONFIG_HOME (else $HOME/.config), where programs
   // keep their per-user data as the roaming application-data folder holds it on Windows. Any
   // other number gives "".
-  std::string SpecialFolder(int folder) override;
+  std::string SpecialFolder(ShellFolder folder) override;
   // $TMPDIR when set and not empty, else "/tmp".
   std::string TempPath() override;
   // Starts `xdg-open document` found through PATH, without a shell, in a session of its own.
@@ -20,7 +20,7 @@ class PosixShell final : public Shell {
   // small thread of its own, so it never lingers as a zombie and the calling thread never
   // blocks.
   void Open(const std::string& document, const std::string& parameters, const std::string& folder,
-            int showMode) override;
+            ShowCommand show) override;
 };
 
 }  // namespace tapisto

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "compose/composition_controls.h"
+#include "ports/composition_controls.h"
 
 namespace tapisto {
 

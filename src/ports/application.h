@@ -7,9 +7,16 @@
 
 namespace tapisto {
 
+// The queued messages the program tells apart; the views map their toolkit's events to them.
+enum class QueuedMessage {
+  LeftButtonDown,  // the left mouse button went down in a window's client area
+  LeftButtonUp,    // and up again
+  Other,           // every other message (a double click's second press too)
+};
+
 // Sees every message the application's own loop (and its pumping) takes from the queue,
-// before it is dispatched. Only the message number matters to the program.
-using MessageHook = std::function<void(int message)>;
+// before it is dispatched.
+using MessageHook = std::function<void(QueuedMessage message)>;
 
 class Application {
  public:

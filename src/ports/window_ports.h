@@ -2,16 +2,16 @@
 // view, a test).
 #pragma once
 
-#include "desktop/ports/clock.h"
-#include "desktop/ports/dialogs.h"
-#include "desktop/ports/files.h"
-#include "desktop/ports/message_pump.h"
-#include "desktop/ports/screen.h"
-#include "desktop/ports/settings_store.h"
-#include "desktop/ports/shell.h"
-#include "desktop/ports/wallpaper_refresh.h"
-#include "ui/application.h"
-#include "ui/timers.h"
+#include "ports/application.h"
+#include "ports/clock.h"
+#include "ports/dialogs.h"
+#include "ports/files.h"
+#include "ports/message_pump.h"
+#include "ports/screen.h"
+#include "ports/settings_store.h"
+#include "ports/shell.h"
+#include "ports/timers.h"
+#include "ports/wallpaper_refresh.h"
 
 namespace tapisto {
 
