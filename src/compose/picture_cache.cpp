@@ -1,7 +1,5 @@
 #include "compose/picture_cache.h"
 
-#include <system_error>
-
 #include "image/bmp.h"
 #include "image/file_io.h"
 #include "image/jpeg.h"
@@ -9,18 +7,11 @@
 
 namespace tapisto {
 
-namespace fs = std::filesystem;
-
 template <class Picture, class Read>
 std::shared_ptr<const Picture> PictureCache::Get(Kind kind, const std::string& path, Read read) {
-  std::error_code sizeError;
-  std::error_code timeError;
-  const fs::path file = PathFromUtf8(path);
-  const std::uintmax_t size = fs::file_size(file, sizeError);
-  const fs::file_time_type modified = fs::last_write_time(file, timeError);
-  const bool identified = !sizeError && !timeError;
-  for (auto it = entries_.begin(); identified && it != entries_.end(); ++it) {
-    if (it->kind == kind && it->path == path && it->size == size && it->modified == modified) {
+  const std::optional<FileIdentity> identity = IdentifyFile(path);
+  for (auto it = entries_.begin(); identity && it != entries_.end(); ++it) {
+    if (it->kind == kind && it->path == path && it->identity == *identity) {
       Entry entry = std::move(*it);
       entries_.erase(it);
       entries_.push_back(std::move(entry));
@@ -29,10 +20,10 @@ std::shared_ptr<const Picture> PictureCache::Get(Kind kind, const std::string& p
     }
   }
   auto picture = std::make_shared<const Picture>(read(path));
-  if (identified) {
+  if (identity) {
     std::erase_if(entries_, [&](const Entry& e) { return e.kind == kind && e.path == path; });
     if (entries_.size() >= kCapacity) entries_.erase(entries_.begin());
-    entries_.push_back({kind, path, size, modified, picture});
+    entries_.push_back({kind, path, *identity, picture});
   }
   return picture;
 }

@@ -1,16 +1,16 @@
 // Decoded pictures kept while their files stay unchanged. Every offset step composes the same
 // picture again; decoding it each time would cost more than the rest of the composition. A
-// file counts as unchanged while its path, size and modification time are the same; anything
-// else is read afresh, and a file that fails to read is never kept.
+// file counts as unchanged while its path and its identity (which file it is, its size and
+// modification time) are the same; anything else is read afresh, and a file that fails to read
+// is never kept.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "image/file_io.h"
 #include "image/gif.h"
 #include "image/raster.h"
 #include "image/rgba_image.h"
@@ -35,8 +35,7 @@ class PictureCache {
   struct Entry {
     Kind kind;
     std::string path;
-    std::uintmax_t size;
-    std::filesystem::file_time_type modified;
+    FileIdentity identity;
     std::shared_ptr<const void> picture;
   };
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,6 +19,22 @@ std::filesystem::path PathFromUtf8(const std::string& utf8);
 // (a folder, a named pipe, a device: these are refused without waiting on them),
 // ImageTooLargeError when it is larger than `maxBytes`.
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::int64_t maxBytes);
+
+// What tells one version of a file from another: which file of which volume it is, its size
+// and its modification time. A file replaced under the same name is another file even with the
+// same size and time; equal identities mean the same file, unchanged as far as the system
+// tells.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t file = 0;  // the inode on POSIX, the file index on Windows
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;  // in the system's own units
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file `path` names (a link is followed); nullopt when there is no such
+// file or it cannot be examined.
+std::optional<FileIdentity> IdentifyFile(const std::string& path);
 
 // Whether WriteWholeFile may replace `path`: the file (when it exists) and its folder may be
 // written. On POSIX systems a file or folder whose mode grants nobody write access counts as

@@ -35,6 +35,14 @@ TEST(PictureCache, KeepsAPictureWhileItsFileIsUnchanged) {
   WriteBytes(path, MakePng(other));
   fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(5));
   EXPECT_EQ(cache.Png(path)->pixels[0], (Rgba{9, 9, 9, 255}));
+
+  // Another file of the same size and modification time moved into its place: read afresh.
+  other.pixels[0] = {7, 7, 7, 255};
+  const std::string replacement = dir.File("b.png");
+  WriteBytes(replacement, MakePng(other));
+  fs::last_write_time(replacement, fs::last_write_time(path));
+  fs::rename(replacement, path);
+  EXPECT_EQ(cache.Png(path)->pixels[0], (Rgba{7, 7, 7, 255}));
 }
 
 TEST(PictureCache, AFileThatFailsIsNeverKept) {

@@ -1,5 +1,16 @@
-// Whole-file reads and writes on Windows, through the C++ library's wide-path streams.
+// Whole-file reads and writes on Windows, through the C++ library's wide-path streams; a
+// file's identity from its handle.
 #include "image/file_io.h"
+
+// This file belongs to the image library, which names none of the ports' methods that the
+// macros of <windows.h> would rename.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -13,6 +24,26 @@
 namespace tapisto {
 
 namespace fs = std::filesystem;
+
+std::optional<FileIdentity> IdentifyFile(const std::string& path) {
+  // No access to the contents is asked, and every sharing is allowed: the file may be open
+  // elsewhere. Folders open only with backup semantics.
+  const HANDLE file = ::CreateFileW(PathFromUtf8(path).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = ::GetFileInformationByHandle(file, &info) != 0;
+  ::CloseHandle(file);
+  if (!known) return std::nullopt;
+  auto join = [](DWORD high, DWORD low) {
+    return (static_cast<std::uint64_t>(high) << 32) | static_cast<std::uint64_t>(low);
+  };
+  return FileIdentity{info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow),
+                      join(info.nFileSizeHigh, info.nFileSizeLow),
+                      static_cast<std::int64_t>(join(info.ftLastWriteTime.dwHighDateTime,
+                                                     info.ftLastWriteTime.dwLowDateTime))};
+}
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::int64_t maxBytes) {
   // A folder or a device is no picture: refused before a stream reports a nonsense size.

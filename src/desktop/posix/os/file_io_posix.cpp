@@ -43,6 +43,15 @@ std::string KindOf(mode_t mode) {
 
 }  // namespace
 
+std::optional<FileIdentity> IdentifyFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return FileIdentity{
+      static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+      static_cast<std::uint64_t>(st.st_size),
+      static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::int64_t maxBytes) {
   // Without O_NONBLOCK, opening a named pipe waits for a writer that may never come; the type
   // check on the open descriptor then refuses it, so no read ever waits on it either.
