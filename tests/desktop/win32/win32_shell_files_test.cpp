@@ -40,11 +40,6 @@ TEST(Win32Shell, DocumentsAndAppDataAreExistingFoldersWithoutTrailingBackslash) 
   EXPECT_TRUE(EndsWith(appData, "\\AppData\\Roaming")) << appData;
 }
 
-TEST(Win32Shell, AnUnknownFolderNumberGivesEmptyText) {
-  Win32Shell shell;
-  EXPECT_EQ(shell.SpecialFolder(0x7F), "");
-}
-
 // The boxes the shell showed, for a shell whose allocator cannot be had.
 std::vector<std::string> shownBoxes;
 
