@@ -85,7 +85,7 @@ TEST(Apply, DesktopStylesWriteTheirValuesAsStringsAndDisableTheOffsets) {
     // Strings in the hive, never dword values.
     EXPECT_NE(rig.HiveText().find(std::string("\"WallpaperStyle\"=\"") + row.code + "\""),
               std::string::npos);
-    EXPECT_EQ(rig.refresh.LastRequest().wallpaper, bmp);
+    EXPECT_EQ(rig.desktop.Last().wallpaper, bmp);
   }
 }
 

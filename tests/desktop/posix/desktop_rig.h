@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "desktop/desktop_context.h"
 #include "desktop/posix/handover/posix_refresh.h"
@@ -32,6 +33,18 @@ inline std::string ReadText(const std::string& path) {
   return text.str();
 }
 
+// Keeps every request a refresh hands to the desktop, and shows it nowhere.
+class RecordingDesktop final : public RunningDesktop {
+ public:
+  std::vector<std::string> Show(const RequestedDesktop& request) override {
+    shown.push_back(request);
+    return {};
+  }
+  // The last request; all empty before the first.
+  RequestedDesktop Last() const { return shown.empty() ? RequestedDesktop{} : shown.back(); }
+  std::vector<RequestedDesktop> shown;
+};
+
 struct DesktopRig {
   TempDir dir;
   ScopedEnv home{"HOME", dir.File("home")};
@@ -47,7 +60,8 @@ struct DesktopRig {
   CompositionContext compose{state, screen,  pump,     clock,
                              files, dialogs, controls, PathFlavour::Posix};
   PosixSettingsStore store{PosixSettingsStore::DefaultHivePath()};
-  PosixRefresh refresh{store};
+  RecordingDesktop desktop;
+  PosixRefresh refresh{store, &desktop};
   PosixShell shell;
   LogLines log;
   DesktopContext d{compose, store, refresh, shell, log, controls};

@@ -91,7 +91,7 @@ TEST(Faults, AFullDiskDuringAConversionIsReportedAndWritesNoSetting) {
       << rig.dialogs.messages[0];
   EXPECT_EQ(rig.Wallpaper(), "");
   EXPECT_FALSE(fs::exists(rig.state.WallpaperFolder + "/gross.jpg"));
-  EXPECT_EQ(rig.refresh.RefreshCount(), 1);
+  EXPECT_EQ(rig.desktop.shown.size(), 1u);
 }
 
 TEST(Faults, ASettingsFileThatCannotBeReadIsReportedAndLeftAsItIs) {

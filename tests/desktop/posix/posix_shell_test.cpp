@@ -155,20 +155,20 @@ TEST(PosixRefresh, KeepsTheWallpaperSettingsJustWritten) {
       "\"Wallpaper\"=\"/home/u/Bild.jpg\"\n\"WallpaperStyle\"=\"6\"\n"
       "\"TileWallpaper\"=dword:00000001\n\n"
       "[HKEY_CURRENT_USER\\Control Panel\\Colors]\n\"Background\"=\"58 110 165\"\n");
-  EXPECT_EQ(rig.refresh.RefreshCount(), 0);
+  EXPECT_TRUE(rig.desktop.shown.empty());
   rig.refresh.Refresh();
-  EXPECT_EQ(rig.refresh.RefreshCount(), 1);
-  EXPECT_EQ(rig.refresh.LastRequest().wallpaper, "/home/u/Bild.jpg");
-  EXPECT_EQ(rig.refresh.LastRequest().wallpaperStyle, "6");
-  EXPECT_EQ(rig.refresh.LastRequest().tileWallpaper, "");  // not a string: not usable
-  EXPECT_EQ(rig.refresh.LastRequest().background, "58 110 165");
+  EXPECT_EQ(rig.desktop.shown.size(), 1u);
+  EXPECT_EQ(rig.desktop.Last().wallpaper, "/home/u/Bild.jpg");
+  EXPECT_EQ(rig.desktop.Last().wallpaperStyle, "6");
+  EXPECT_EQ(rig.desktop.Last().tileWallpaper, "");  // not a string: not usable
+  EXPECT_EQ(rig.desktop.Last().background, "58 110 165");
 
   rig.WriteHive("[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"Wallpaper\"=\"neu.png\"\n");
   rig.refresh.Refresh();
-  EXPECT_EQ(rig.refresh.RefreshCount(), 2);
-  EXPECT_EQ(rig.refresh.LastRequest().wallpaper, "neu.png");
-  EXPECT_EQ(rig.refresh.LastRequest().wallpaperStyle, "");
-  EXPECT_EQ(rig.refresh.LastRequest().background, "");  // the colour key is gone
+  EXPECT_EQ(rig.desktop.shown.size(), 2u);
+  EXPECT_EQ(rig.desktop.Last().wallpaper, "neu.png");
+  EXPECT_EQ(rig.desktop.Last().wallpaperStyle, "");
+  EXPECT_EQ(rig.desktop.Last().background, "");  // the colour key is gone
 }
 
 }  // namespace

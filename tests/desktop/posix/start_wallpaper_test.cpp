@@ -341,8 +341,8 @@ TEST(SetOldWallpaper, WritesTheStartValuesRestoresTheFilesThenRefreshes) {
   }
   EXPECT_TRUE(Names(rig.state.TempFolder).empty());
   EXPECT_FALSE(fs::exists(rig.state.ThemesFolder + "slideshow.ini"));
-  EXPECT_EQ(rig.refresh.RefreshCount(), 1);
-  EXPECT_EQ(rig.refresh.LastRequest().wallpaper, "C:\\Users\\Jörg\\alt.jpg");
+  EXPECT_EQ(rig.desktop.shown.size(), 1u);
+  EXPECT_EQ(rig.desktop.Last().wallpaper, "C:\\Users\\Jörg\\alt.jpg");
   EXPECT_EQ(rig.pump.processCalls, 2);
   EXPECT_TRUE(rig.dialogs.messages.empty());
   EXPECT_EQ(rig.Value("WallpaperStyle"), "0");
@@ -360,7 +360,7 @@ TEST(SetOldWallpaper, WritesTheCacheOnlyWhenItsBytesWereRead) {
     SetOldWallpaper(rig.d, "alt.jpg");
     EXPECT_EQ(rig.Value("TranscodedImageCache"), c.written) << c.size;
     EXPECT_EQ(rig.Value("Wallpaper"), "alt.jpg");
-    EXPECT_EQ(rig.refresh.RefreshCount(), 1);
+    EXPECT_EQ(rig.desktop.shown.size(), 1u);
   }
 }
 
@@ -377,7 +377,7 @@ TEST(SetOldWallpaper, ABackupWhoseCopyBackFailedIsKept) {
     EXPECT_EQ(Names(rig.state.TempFolder), std::vector<std::string>{c.blocked});
     EXPECT_EQ(rig.pump.processCalls, c.pumps) << c.blocked;
     EXPECT_TRUE(rig.dialogs.messages.empty());
-    EXPECT_EQ(rig.refresh.RefreshCount(), 1);
+    EXPECT_EQ(rig.desktop.shown.size(), 1u);
   }
 }
 
@@ -390,7 +390,7 @@ TEST(SetOldWallpaper, WithoutTheDesktopKeyOnlyTheRefreshRuns) {
   EXPECT_EQ(Names(rig.state.TempFolder),
             (std::vector<std::string>{"TranscodedWallpaper", "Transcoded_000"}));
   EXPECT_EQ(ReadText(rig.state.ThemesFolder + "Transcoded_000"), "vom System");
-  EXPECT_EQ(rig.refresh.RefreshCount(), 1);
+  EXPECT_EQ(rig.desktop.shown.size(), 1u);
   EXPECT_EQ(rig.pump.processCalls, 1);
   EXPECT_TRUE(rig.dialogs.messages.empty());
 }
@@ -409,7 +409,7 @@ TEST(SetOldWallpaper, AFailureWhileRestoringFilesIsReportedAndTheRefreshStillRun
   EXPECT_EQ(ReadText(rig.state.ThemesFolder + "TranscodedWallpaper"), "vom System");
   EXPECT_EQ(Names(rig.state.TempFolder),
             (std::vector<std::string>{"TranscodedWallpaper", "Transcoded_000"}));
-  EXPECT_EQ(rig.refresh.RefreshCount(), 1);
+  EXPECT_EQ(rig.desktop.shown.size(), 1u);
   EXPECT_EQ(rig.pump.processCalls, 3);
 }
 
@@ -425,7 +425,7 @@ TEST(SetOldWallpaper, OtherFailuresAreReportedAndEndIt) {
                                             rig.store.HivePath() + "\", Zeile 3: "))
         << rig.dialogs.messages[0];
     EXPECT_EQ(rig.HiveText(), broken);
-    EXPECT_EQ(rig.refresh.RefreshCount(), 0);
+    EXPECT_TRUE(rig.desktop.shown.empty());
     EXPECT_EQ(Names(rig.state.TempFolder).size(), 2u);
   }
   {
@@ -437,7 +437,7 @@ TEST(SetOldWallpaper, OtherFailuresAreReportedAndEndIt) {
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
     EXPECT_TRUE(rig.dialogs.messages[0].starts_with("SetOldWallpaper\n\nSettingsError : "));
     EXPECT_TRUE(Names(rig.state.TempFolder).empty());
-    EXPECT_EQ(rig.refresh.RefreshCount(), 0);
+    EXPECT_TRUE(rig.desktop.shown.empty());
     EXPECT_EQ(rig.pump.processCalls, 1);
   }
 }

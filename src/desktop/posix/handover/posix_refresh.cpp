@@ -24,11 +24,9 @@ void PosixRefresh::Refresh() {
   request.tileWallpaper = StringOrEmpty(desktop.get(), "TileWallpaper");
   const std::unique_ptr<SettingsKey> colors = store_.OpenKey("Control Panel\\Colors");
   request.background = StringOrEmpty(colors.get(), "Background");
-  last_ = std::move(request);
-  ++count_;
   failures_.clear();
   if (desktop_ == nullptr) return;
-  failures_ = desktop_->Show(last_);
+  failures_ = desktop_->Show(request);
   if (report_) {
     for (const std::string& line : failures_) report_(line);
   }

@@ -1,6 +1,6 @@
 // The WallpaperRefresh port on POSIX systems. It takes the wallpaper settings just written from
-// the store, keeps them as the desktop state last asked for and hands them to the running Linux
-// desktop, as Windows takes the wallpaper from its settings when asked to refresh.
+// the store and hands them to the running Linux desktop, as Windows takes the wallpaper from its
+// settings when asked to refresh.
 #pragma once
 
 #include <functional>
@@ -18,8 +18,8 @@ class PosixRefresh final : public WallpaperRefresh {
   // Says one line about a desktop that could not be shown the wallpaper (the program's log).
   using Report = std::function<void(const std::string& line)>;
 
-  // `desktop` receives every refresh's settings; nullptr keeps them in this object only,
-  // touching no desktop (for tools and tests).
+  // `desktop` receives every refresh's settings; nullptr touches no desktop (the companion's
+  // apply, which only writes the settings).
   explicit PosixRefresh(SettingsStore& store, RunningDesktop* desktop = nullptr, Report report = {})
       : store_(store), desktop_(desktop), report_(std::move(report)) {}
 
@@ -32,18 +32,14 @@ class PosixRefresh final : public WallpaperRefresh {
   // desktop is reported in one line and kept in LastFailures, so that nothing blocks the window.
   void Refresh() override;
 
-  const RequestedDesktop& LastRequest() const noexcept { return last_; }
   // The desktops' failures of the last refresh; empty when every desktop took it.
   const std::vector<std::string>& LastFailures() const noexcept { return failures_; }
-  int RefreshCount() const noexcept { return count_; }
 
  private:
   SettingsStore& store_;
   RunningDesktop* desktop_;
   Report report_;
-  RequestedDesktop last_;
   std::vector<std::string> failures_;
-  int count_ = 0;
 };
 
 }  // namespace tapisto
