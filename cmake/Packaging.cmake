@@ -20,7 +20,10 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  # Depends from the libraries the programs link (dpkg-shlibdeps).
+  # Depends from the libraries the programs link (dpkg-shlibdeps), after the ones the desktop
+  # hand-over loads when it first needs them (dlopen), which dpkg-shlibdeps cannot see: Xlib,
+  # XRandR 1.5 (its monitor list) and GIO, at the versions of the newest functions it calls.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libglib2.0-0 (>= 2.39.4), libx11-6, libxrandr2 (>= 2:1.5.0)")
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # The summary above is its first line; empty lines part the paragraphs.
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[Tapisto puts a chosen picture (BMP, GIF, JPG or PNG) on the desktop

@@ -4,6 +4,8 @@
 // it. Nothing is polled. Prints the milliseconds from just before the fork to that damage and
 // the program's peak resident size then (kB), and ends the program.
 // Usage: first_frame PROGRAM [ARGUMENT]...   (DISPLAY names the server)
+// With FIRST_FRAME_LIBRARIES naming a file, the shared libraries the program has mapped at
+// its first drawing go there, one path a line (bench/startup/libraries.sh).
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,7 +15,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <set>
+#include <string>
 
 namespace {
 
@@ -23,6 +28,23 @@ using Reply = std::unique_ptr<T, decltype(&std::free)>;
 [[noreturn]] void Die(const char* what) {
   std::fprintf(stderr, "first_frame: %s\n", what);
   std::exit(2);
+}
+
+// The files ending in .so or .so.N... that /proc/PID/maps shows, each once, in map order.
+void WriteLibraries(pid_t pid, const char* listPath) {
+  char mapsPath[64];
+  std::snprintf(mapsPath, sizeof mapsPath, "/proc/%d/maps", static_cast<int>(pid));
+  std::ifstream maps(mapsPath);
+  std::ofstream out(listPath);
+  std::set<std::string> seen;
+  std::string line;
+  while (std::getline(maps, line)) {
+    const std::size_t slash = line.find('/');
+    if (slash == std::string::npos) continue;
+    const std::string path = line.substr(slash);
+    if (path.find(".so") == std::string::npos || !seen.insert(path).second) continue;
+    out << path << "\n";
+  }
 }
 
 }  // namespace
@@ -74,6 +96,7 @@ int main(int argc, char** argv) {
     }
     std::free(event);
   }
+  if (const char* list = std::getenv("FIRST_FRAME_LIBRARIES")) WriteLibraries(child, list);
   long peakKb = -1;
   char statusPath[64];
   std::snprintf(statusPath, sizeof statusPath, "/proc/%d/status", static_cast<int>(child));

@@ -105,7 +105,8 @@ check_linux() {
   [ -f "$deb" ] || { fail "no $(basename "$deb")"; return; }
   local depends
   depends=$(dpkg-deb --field "$deb" Depends)
-  for file in libjpeg62-turbo zlib1g libqt6widgets6 libc6; do
+  # libx11-6, libxrandr2 and libglib2.0-0: the desktop hand-over loads them on first use.
+  for file in libjpeg62-turbo zlib1g libqt6widgets6 libc6 libx11-6 libxrandr2 libglib2.0-0; do
     grep -q "\b$file\b" <<<"$depends" || fail "Depends lacks $file: $depends"
   done
   echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes; Depends: $depends"

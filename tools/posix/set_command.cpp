@@ -16,7 +16,7 @@ namespace tapisto::tool {
 namespace {
 
 // The screen the session shows: from its desktop where that knows it (a Wayland compositor),
-// else from X11.
+// else from X11. Xlib that cannot be loaded leaves it unknown; the hand-over then says why.
 std::optional<ScreenSize> SessionScreenSize() {
   const std::vector<std::unique_ptr<DesktopHandOver>> desktops =
       DesktopsOfSession(SessionEnvironment::OfThisProcess());
@@ -27,7 +27,11 @@ std::optional<ScreenSize> SessionScreenSize() {
       // A desktop that cannot be asked leaves the size to X11.
     }
   }
-  return PrimaryX11ScreenSize();
+  try {
+    return PrimaryX11ScreenSize();
+  } catch (const Error&) {
+    return std::nullopt;
+  }
 }
 
 // "Meine Wallpapers" in the documents folder, made when missing, as the program makes it.

@@ -1,10 +1,9 @@
 #include "desktop/posix/handover/file_uri.h"
 
-#include <glib.h>
-
 #include <filesystem>
 #include <memory>
 
+#include "desktop/posix/handover/gio_functions.h"
 #include "desktop/posix/handover/requested_desktop.h"
 
 namespace tapisto {
@@ -12,7 +11,7 @@ namespace tapisto {
 namespace {
 
 struct Free {
-  void operator()(void* memory) const noexcept { g_free(memory); }
+  void operator()(void* memory) const noexcept { Gio().g_free(memory); }
 };
 using TextPtr = std::unique_ptr<char, Free>;
 
@@ -23,17 +22,17 @@ std::string FileUri(const std::string& file) {
   std::error_code ec;
   const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
   GError* error = nullptr;
-  TextPtr uri(g_filename_to_uri(ec ? file.c_str() : absolute.c_str(), nullptr, &error));
+  TextPtr uri(Gio().g_filename_to_uri(ec ? file.c_str() : absolute.c_str(), nullptr, &error));
   if (!uri) {
     const std::string message = error != nullptr ? error->message : "";
-    g_clear_error(&error);
+    Gio().g_clear_error(&error);
     throw DesktopError("Der Pfad \"" + file + "\" ergibt keine Datei-URI: " + message);
   }
   return uri.get();
 }
 
 std::optional<std::string> PathOfFileUri(const std::string& uri) {
-  TextPtr path(g_filename_from_uri(uri.c_str(), nullptr, nullptr));
+  TextPtr path(Gio().g_filename_from_uri(uri.c_str(), nullptr, nullptr));
   if (!path) return std::nullopt;
   return std::string(path.get());
 }

@@ -1,24 +1,23 @@
 #include "desktop/posix/handover/gsettings_background.h"
 
-#include <gio/gio.h>
-
 #include <memory>
 #include <string>
 
 #include "desktop/posix/handover/file_uri.h"
+#include "desktop/posix/handover/gio_functions.h"
 
 namespace tapisto {
 
 namespace {
 
 struct ObjectUnref {
-  void operator()(void* object) const noexcept { g_object_unref(object); }
+  void operator()(void* object) const noexcept { Gio().g_object_unref(object); }
 };
 struct SchemaUnref {
-  void operator()(GSettingsSchema* schema) const noexcept { g_settings_schema_unref(schema); }
+  void operator()(GSettingsSchema* schema) const noexcept { Gio().g_settings_schema_unref(schema); }
 };
 struct Free {
-  void operator()(void* memory) const noexcept { g_free(memory); }
+  void operator()(void* memory) const noexcept { Gio().g_free(memory); }
 };
 using SettingsPtr = std::unique_ptr<GSettings, ObjectUnref>;
 using SchemaPtr = std::unique_ptr<GSettingsSchema, SchemaUnref>;
@@ -28,15 +27,16 @@ using TextPtr = std::unique_ptr<char, Free>;
 // looked up this way: creating settings for an unknown schema ends the program. A schema
 // without one of the keys written here counts as missing too.
 SchemaPtr InstalledSchema(const GSettingsBackground& where) {
-  GSettingsSchemaSource* source = g_settings_schema_source_get_default();
-  SchemaPtr schema(source != nullptr ? g_settings_schema_source_lookup(source, where.schema, TRUE)
-                                     : nullptr);
+  GSettingsSchemaSource* source = Gio().g_settings_schema_source_get_default();
+  SchemaPtr schema(source != nullptr
+                       ? Gio().g_settings_schema_source_lookup(source, where.schema, TRUE)
+                       : nullptr);
   const std::string missing =
       std::string("Das GSettings-Schema ") + where.schema + " ist nicht installiert";
   if (!schema) throw DesktopError(missing);
   for (const char* key :
        {where.pictureKey, "picture-options", "primary-color", "color-shading-type"}) {
-    if (!g_settings_schema_has_key(schema.get(), key)) {
+    if (!Gio().g_settings_schema_has_key(schema.get(), key)) {
       throw DesktopError(missing + " (ohne den Schlüssel " + key + ")");
     }
   }
@@ -45,7 +45,7 @@ SchemaPtr InstalledSchema(const GSettingsBackground& where) {
 
 std::string PictureText(const GSettingsBackground& where, const std::string& file) {
   if (file.empty()) return "";
-  if (!g_utf8_validate(file.data(), static_cast<gssize>(file.size()), nullptr)) {
+  if (!Gio().g_utf8_validate(file.data(), static_cast<gssize>(file.size()), nullptr)) {
     throw DesktopError("Der Pfad \"" + file + "\" ist kein UTF-8-Text");
   }
   return where.pictureIsUri ? FileUri(file) : file;
@@ -58,14 +58,14 @@ std::string PictureFile(const GSettingsBackground& where, const std::string& tex
 
 void Set(const GSettingsBackground& where, GSettings* settings, const char* key,
          const std::string& value) {
-  if (!g_settings_set_string(settings, key, value.c_str())) {
+  if (!Gio().g_settings_set_string(settings, key, value.c_str())) {
     throw DesktopError(std::string("Die Einstellung ") + where.schema + " " + key +
                        " ist nicht beschreibbar");
   }
 }
 
 std::string GetString(GSettings* settings, const char* key) {
-  TextPtr value(g_settings_get_string(settings, key));
+  TextPtr value(Gio().g_settings_get_string(settings, key));
   return value ? value.get() : "";
 }
 
@@ -74,14 +74,14 @@ std::string GetString(GSettings* settings, const char* key) {
 void GSettingsHandOver::HandOver(const DesktopPicture& picture) {
   const SchemaPtr schema = InstalledSchema(where_);
   const std::string text = PictureText(where_, AbsolutePicturePath(picture.file));
-  const SettingsPtr settings(g_settings_new_full(schema.get(), nullptr, nullptr));
+  const SettingsPtr settings(Gio().g_settings_new_full(schema.get(), nullptr, nullptr));
   GSettings* s = settings.get();
   // Delayed, the keys reach the desktop as one change: it redraws once, not once per key.
-  g_settings_delay(s);
+  Gio().g_settings_delay(s);
   try {
     Set(where_, s, where_.pictureKey, text);
     if (where_.darkPictureKey != nullptr &&
-        g_settings_schema_has_key(schema.get(), where_.darkPictureKey)) {
+        Gio().g_settings_schema_has_key(schema.get(), where_.darkPictureKey)) {
       Set(where_, s, where_.darkPictureKey, text);
     }
     if (!text.empty() || where_.hasNoneOption) {
@@ -91,17 +91,17 @@ void GSettingsHandOver::HandOver(const DesktopPicture& picture) {
     Set(where_, s, "primary-color", GnomeColour(picture.background));
     Set(where_, s, "color-shading-type", "solid");
   } catch (...) {
-    g_settings_revert(s);
+    Gio().g_settings_revert(s);
     throw;
   }
-  g_settings_apply(s);
+  Gio().g_settings_apply(s);
   // A settings service (dconf) may still hold the change when the process exits right after.
-  g_settings_sync();
+  Gio().g_settings_sync();
 }
 
 ShownDesktop GSettingsHandOver::ReadShown() {
   const SchemaPtr schema = InstalledSchema(where_);
-  const SettingsPtr settings(g_settings_new_full(schema.get(), nullptr, nullptr));
+  const SettingsPtr settings(Gio().g_settings_new_full(schema.get(), nullptr, nullptr));
   GnomeBackground background;
   background.picturePath = PictureFile(where_, GetString(settings.get(), where_.pictureKey));
   background.pictureOptions = GetString(settings.get(), "picture-options");

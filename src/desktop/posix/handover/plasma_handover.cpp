@@ -76,9 +76,9 @@ std::string Evaluate(const std::string& script) {
   SessionBus bus;
   const VariantPtr reply =
       bus.Call("org.kde.plasmashell", "/PlasmaShell", "org.kde.PlasmaShell", "evaluateScript",
-               g_variant_new("(s)", script.c_str()), G_VARIANT_TYPE("(s)"));
+               Gio().g_variant_new("(s)", script.c_str()), VariantType("(s)"));
   const char* output = nullptr;
-  g_variant_get(reply.get(), "(&s)", &output);
+  Gio().g_variant_get(reply.get(), "(&s)", &output);
   return output != nullptr ? output : "";
 }
 

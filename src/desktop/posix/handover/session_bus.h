@@ -1,17 +1,17 @@
 // Method calls on the user's D-Bus session bus through GIO's GDBus, for the desktops that are
 // reached over it (KDE Plasma's shell, Xfce's settings service). Only the hand-over sources
-// include this header.
+// include this header. GIO is loaded at the first connection (gio_functions.h).
 #pragma once
-
-#include <gio/gio.h>
 
 #include <memory>
 #include <string>
 
+#include "desktop/posix/handover/gio_functions.h"
+
 namespace tapisto {
 
 struct VariantUnref {
-  void operator()(GVariant* value) const noexcept { g_variant_unref(value); }
+  void operator()(GVariant* value) const noexcept { Gio().g_variant_unref(value); }
 };
 using VariantPtr = std::unique_ptr<GVariant, VariantUnref>;
 

@@ -1,7 +1,5 @@
 #include "desktop/posix/handover/x11_display.h"
 
-#include <X11/extensions/Xrandr.h>
-
 #include <cstdlib>
 
 namespace tapisto::x11 {
@@ -20,26 +18,29 @@ int RecordError(Display*, XErrorEvent* event) {
 DisplayPtr OpenDisplay() {
   const char* name = std::getenv("DISPLAY");
   if (name == nullptr || *name == '\0') return nullptr;
-  return DisplayPtr(XOpenDisplay(name));
+  return DisplayPtr(Xlib().XOpenDisplay(name));
 }
 
 std::vector<Rect> Monitors(Display* display) {
-  const Window root = XDefaultRootWindow(display);
-  const int screen = XDefaultScreen(display);
-  const Rect whole{0, 0, XDisplayWidth(display, screen), XDisplayHeight(display, screen)};
+  const XlibFunctions& xlib = Xlib();
+  const XRandRFunctions& xrandr = XRandR();
+  const Window root = xlib.XDefaultRootWindow(display);
+  const int screen = xlib.XDefaultScreen(display);
+  const Rect whole{0, 0, xlib.XDisplayWidth(display, screen), xlib.XDisplayHeight(display, screen)};
   std::vector<Rect> monitors;
   int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-  if (XRRQueryExtension(display, &eventBase, &errorBase) &&
-      XRRQueryVersion(display, &major, &minor) && (major > 1 || (major == 1 && minor >= 5))) {
+  if (xrandr.XRRQueryExtension(display, &eventBase, &errorBase) &&
+      xrandr.XRRQueryVersion(display, &major, &minor) &&
+      (major > 1 || (major == 1 && minor >= 5))) {
     int count = 0;
-    if (XRRMonitorInfo* list = XRRGetMonitors(display, root, True, &count)) {
+    if (XRRMonitorInfo* list = xrandr.XRRGetMonitors(display, root, True, &count)) {
       for (int i = 0; i < count; ++i) {
         const XRRMonitorInfo& m = list[i];
         if (m.width > 0 && m.height > 0) {
           monitors.push_back({m.x, m.y, m.x + m.width, m.y + m.height});
         }
       }
-      XRRFreeMonitors(list);
+      xrandr.XRRFreeMonitors(list);
     }
   }
   if (monitors.empty()) monitors.push_back(whole);
@@ -48,15 +49,15 @@ std::vector<Rect> Monitors(Display* display) {
 
 ErrorTrap::ErrorTrap() {
   firstError = 0;
-  previous_ = XSetErrorHandler(&RecordError);
+  previous_ = Xlib().XSetErrorHandler(&RecordError);
 }
 
 ErrorTrap::~ErrorTrap() {
-  XSetErrorHandler(previous_);
+  Xlib().XSetErrorHandler(previous_);
 }
 
 int ErrorTrap::Sync(Display* display) {
-  XSync(display, False);
+  Xlib().XSync(display, False);
   const int error = firstError;
   firstError = 0;
   return error;

@@ -3,26 +3,27 @@
 // of this folder include this header.
 #pragma once
 
-#include <X11/Xlib.h>
-
 #include <memory>
 #include <vector>
 
+#include "desktop/posix/handover/x11_functions.h"
 #include "image/raster.h"
 
 namespace tapisto::x11 {
 
 struct DisplayCloser {
-  void operator()(Display* display) const noexcept { XCloseDisplay(display); }
+  void operator()(Display* display) const noexcept { Xlib().XCloseDisplay(display); }
 };
 using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
 
-// A new connection to the display DISPLAY names; nullptr when DISPLAY is unset or empty or the
-// display cannot be opened.
+// A new connection to the display DISPLAY names; nullptr when DISPLAY is unset or empty (Xlib
+// is not loaded then) or the display cannot be opened. Throws DesktopError when Xlib cannot be
+// loaded.
 DisplayPtr OpenDisplay();
 
 // The monitors of the default screen as XRandR 1.5 lists its active ones, in root window
-// pixels; one rectangle over the whole root window when the server has no such list.
+// pixels; one rectangle over the whole root window when the server has no such list. Throws
+// DesktopError when XRandR cannot be loaded.
 std::vector<Rect> Monitors(Display* display);
 
 // While it lives, errors the X server reports are recorded instead of ending the program (the

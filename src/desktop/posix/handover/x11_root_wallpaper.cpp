@@ -36,9 +36,9 @@ struct Channel {
 class PixelImage {
  public:
   PixelImage(Display* display, Visual* visual, int depth, const Raster& raster)
-      : image_(XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
-                            static_cast<unsigned>(raster.Width()),
-                            static_cast<unsigned>(raster.Height()), 32, 0)) {
+      : image_(x11::Xlib().XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
+                                        nullptr, static_cast<unsigned>(raster.Width()),
+                                        static_cast<unsigned>(raster.Height()), 32, 0)) {
     if (image_ == nullptr) throw DesktopError("Kein Bildspeicher für den X-Server");
     data_.resize(static_cast<std::size_t>(image_->bytes_per_line) *
                  static_cast<std::size_t>(raster.Height()));
@@ -78,12 +78,13 @@ class PixelImage {
 
 // The pixmap a root window property names; nullopt when it is missing or of another type.
 std::optional<Pixmap> PixmapProperty(Display* display, Window root, Atom property) {
+  const x11::XlibFunctions& xlib = x11::Xlib();
   Atom type = 0;
   int format = 0;
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
-  if (XGetWindowProperty(display, root, property, 0, 1, False, XA_PIXMAP, &type, &format, &count,
-                         &after, &data) != Success) {
+  if (xlib.XGetWindowProperty(display, root, property, 0, 1, False, XA_PIXMAP, &type, &format,
+                              &count, &after, &data) != Success) {
     return std::nullopt;
   }
   std::optional<Pixmap> pixmap;
@@ -93,14 +94,14 @@ std::optional<Pixmap> PixmapProperty(Display* display, Window root, Atom propert
     std::memcpy(&id, data, sizeof id);
     pixmap = id;
   }
-  if (data != nullptr) XFree(data);
+  if (data != nullptr) xlib.XFree(data);
   return pixmap;
 }
 
 void SetPixmapProperty(Display* display, Window root, Atom property, Pixmap pixmap) {
   const unsigned long id = pixmap;
-  XChangeProperty(display, root, property, XA_PIXMAP, 32, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(&id), 1);
+  x11::Xlib().XChangeProperty(display, root, property, XA_PIXMAP, 32, PropModeReplace,
+                              reinterpret_cast<const unsigned char*>(&id), 1);
 }
 
 std::string Size(const Raster& raster) {
@@ -113,10 +114,11 @@ bool ShowOnX11Root(const DesktopPicture& picture) {
   x11::DisplayPtr connection = x11::OpenDisplay();
   if (!connection) return false;
   Display* display = connection.get();
-  const int screen = XDefaultScreen(display);
-  const Window root = XDefaultRootWindow(display);
-  Visual* visual = XDefaultVisual(display, screen);
-  const int depth = XDefaultDepth(display, screen);
+  const x11::XlibFunctions& xlib = x11::Xlib();
+  const int screen = xlib.XDefaultScreen(display);
+  const Window root = xlib.XDefaultRootWindow(display);
+  Visual* visual = xlib.XDefaultVisual(display, screen);
+  const int depth = xlib.XDefaultDepth(display, screen);
   if (visual->c_class != TrueColor && visual->c_class != DirectColor) {
     throw DesktopError("Der X-Bildschirm hat keine Echtfarb-Darstellung (Farbtiefe " +
                        std::to_string(depth) + ")");
@@ -124,46 +126,46 @@ bool ShowOnX11Root(const DesktopPicture& picture) {
 
   const std::optional<Raster> source = ReadDesktopPicture(picture.file, picture.background);
   const std::vector<Rect> monitors = x11::Monitors(display);
-  const Raster desktop =
-      RenderDesktop(source ? &*source : nullptr, picture.background, picture.style,
-                    XDisplayWidth(display, screen), XDisplayHeight(display, screen), monitors);
+  const Raster desktop = RenderDesktop(source ? &*source : nullptr, picture.background,
+                                       picture.style, xlib.XDisplayWidth(display, screen),
+                                       xlib.XDisplayHeight(display, screen), monitors);
 
   x11::ErrorTrap trap;
   const Pixmap pixmap =
-      XCreatePixmap(display, root, static_cast<unsigned>(desktop.Width()),
-                    static_cast<unsigned>(desktop.Height()), static_cast<unsigned>(depth));
+      xlib.XCreatePixmap(display, root, static_cast<unsigned>(desktop.Width()),
+                         static_cast<unsigned>(desktop.Height()), static_cast<unsigned>(depth));
   {
     const PixelImage image(display, visual, depth, desktop);
-    GC gc = XCreateGC(display, pixmap, 0, nullptr);
-    XPutImage(display, pixmap, gc, image.get(), 0, 0, 0, 0, static_cast<unsigned>(desktop.Width()),
-              static_cast<unsigned>(desktop.Height()));
-    XFreeGC(display, gc);
+    GC gc = xlib.XCreateGC(display, pixmap, 0, nullptr);
+    xlib.XPutImage(display, pixmap, gc, image.get(), 0, 0, 0, 0,
+                   static_cast<unsigned>(desktop.Width()), static_cast<unsigned>(desktop.Height()));
+    xlib.XFreeGC(display, gc);
   }
   if (const int error = trap.Sync(display)) {
-    XFreePixmap(display, pixmap);
+    xlib.XFreePixmap(display, pixmap);
     trap.Sync(display);
     throw DesktopError("Der X-Server hat das Hintergrundbild von " + Size(desktop) +
                        " Pixeln abgelehnt (X-Fehler " + std::to_string(error) + ")");
   }
 
-  const Atom rootPixmapId = XInternAtom(display, "_XROOTPMAP_ID", False);
-  const Atom setRootPixmapId = XInternAtom(display, "ESETROOT_PMAP_ID", False);
+  const Atom rootPixmapId = xlib.XInternAtom(display, "_XROOTPMAP_ID", False);
+  const Atom setRootPixmapId = xlib.XInternAtom(display, "ESETROOT_PMAP_ID", False);
   const std::optional<Pixmap> oldRoot = PixmapProperty(display, root, rootPixmapId);
   const std::optional<Pixmap> oldSetRoot = PixmapProperty(display, root, setRootPixmapId);
 
-  XSetWindowBackgroundPixmap(display, root, pixmap);
-  XClearWindow(display, root);
+  xlib.XSetWindowBackgroundPixmap(display, root, pixmap);
+  xlib.XClearWindow(display, root);
   SetPixmapProperty(display, root, rootPixmapId, pixmap);
   SetPixmapProperty(display, root, setRootPixmapId, pixmap);
   // A pixmap named by both properties was left by a setter whose connection closed in the
   // RetainPermanent mode; ending that retained client frees it. The pixmap may be gone
   // already, which the server reports as an error that changes nothing.
   if (oldRoot && oldSetRoot && *oldRoot == *oldSetRoot && *oldRoot != pixmap) {
-    XKillClient(display, *oldRoot);
+    xlib.XKillClient(display, *oldRoot);
   }
   trap.Sync(display);
 
-  XSetCloseDownMode(display, RetainPermanent);
+  xlib.XSetCloseDownMode(display, RetainPermanent);
   if (const int error = trap.Sync(display)) {
     throw DesktopError("Der X-Server hat das Hintergrundbild nicht behalten (X-Fehler " +
                        std::to_string(error) + ")");

@@ -17,7 +17,8 @@ namespace tapisto {
 // client.
 //
 // Returns false, having done nothing, when no X display can be opened. Throws DesktopError
-// when the server's screen has no true-colour visual or refuses the pixmap.
+// when Xlib or XRandR cannot be loaded, or the server's screen has no true-colour visual or
+// refuses the pixmap.
 bool ShowOnX11Root(const DesktopPicture& picture);
 
 // The root window as a desktop: for X11 sessions where no desktop paints a background of its

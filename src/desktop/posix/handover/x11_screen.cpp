@@ -1,7 +1,5 @@
 #include "desktop/posix/handover/x11_screen.h"
 
-#include <X11/extensions/Xrandr.h>
-
 #include "desktop/posix/handover/x11_display.h"
 
 namespace tapisto {
@@ -10,27 +8,28 @@ namespace {
 
 // The size of the CRTC showing the primary output; nullopt when there is none or it is off.
 std::optional<ScreenSize> PrimaryOutputSize(Display* display, Window root) {
+  const x11::XRandRFunctions& xrandr = x11::XRandR();
   int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-  if (!XRRQueryExtension(display, &eventBase, &errorBase) ||
-      !XRRQueryVersion(display, &major, &minor) || (major == 1 && minor < 3)) {
+  if (!xrandr.XRRQueryExtension(display, &eventBase, &errorBase) ||
+      !xrandr.XRRQueryVersion(display, &major, &minor) || (major == 1 && minor < 3)) {
     return std::nullopt;
   }
-  const RROutput primary = XRRGetOutputPrimary(display, root);
+  const RROutput primary = xrandr.XRRGetOutputPrimary(display, root);
   if (primary == 0) return std::nullopt;
   std::optional<ScreenSize> size;
-  if (XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root)) {
-    if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, primary)) {
+  if (XRRScreenResources* resources = xrandr.XRRGetScreenResourcesCurrent(display, root)) {
+    if (XRROutputInfo* output = xrandr.XRRGetOutputInfo(display, resources, primary)) {
       if (output->crtc != 0) {
-        if (XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, output->crtc)) {
+        if (XRRCrtcInfo* crtc = xrandr.XRRGetCrtcInfo(display, resources, output->crtc)) {
           if (crtc->width > 0 && crtc->height > 0) {
             size = ScreenSize{static_cast<int>(crtc->width), static_cast<int>(crtc->height)};
           }
-          XRRFreeCrtcInfo(crtc);
+          xrandr.XRRFreeCrtcInfo(crtc);
         }
       }
-      XRRFreeOutputInfo(output);
+      xrandr.XRRFreeOutputInfo(output);
     }
-    XRRFreeScreenResources(resources);
+    xrandr.XRRFreeScreenResources(resources);
   }
   return size;
 }
@@ -41,28 +40,31 @@ std::optional<ScreenSize> PrimaryX11ScreenSize() {
   const x11::DisplayPtr display = x11::OpenDisplay();
   if (!display) return std::nullopt;
   Display* d = display.get();
-  if (const std::optional<ScreenSize> size = PrimaryOutputSize(d, XDefaultRootWindow(d))) {
+  const x11::XlibFunctions& xlib = x11::Xlib();
+  if (const std::optional<ScreenSize> size = PrimaryOutputSize(d, xlib.XDefaultRootWindow(d))) {
     return size;
   }
-  const int screen = XDefaultScreen(d);
-  return ScreenSize{XDisplayWidth(d, screen), XDisplayHeight(d, screen)};
+  const int screen = xlib.XDefaultScreen(d);
+  return ScreenSize{xlib.XDisplayWidth(d, screen), xlib.XDisplayHeight(d, screen)};
 }
 
 std::vector<std::string> ConnectedX11OutputNames() {
   std::vector<std::string> names;
   const x11::DisplayPtr display = x11::OpenDisplay();
+  if (!display) return names;
+  const x11::XRandRFunctions& xrandr = x11::XRandR();
   int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-  if (!display || !XRRQueryExtension(display.get(), &eventBase, &errorBase) ||
-      !XRRQueryVersion(display.get(), &major, &minor) || (major == 1 && minor < 3)) {
+  if (!xrandr.XRRQueryExtension(display.get(), &eventBase, &errorBase) ||
+      !xrandr.XRRQueryVersion(display.get(), &major, &minor) || (major == 1 && minor < 3)) {
     return names;
   }
   Display* d = display.get();
-  const Window root = XDefaultRootWindow(d);
-  const RROutput primary = XRRGetOutputPrimary(d, root);
-  XRRScreenResources* resources = XRRGetScreenResourcesCurrent(d, root);
+  const Window root = x11::Xlib().XDefaultRootWindow(d);
+  const RROutput primary = xrandr.XRRGetOutputPrimary(d, root);
+  XRRScreenResources* resources = xrandr.XRRGetScreenResourcesCurrent(d, root);
   if (resources == nullptr) return names;
   for (int i = 0; i < resources->noutput; ++i) {
-    XRROutputInfo* output = XRRGetOutputInfo(d, resources, resources->outputs[i]);
+    XRROutputInfo* output = xrandr.XRRGetOutputInfo(d, resources, resources->outputs[i]);
     if (output == nullptr) continue;
     if (output->connection == RR_Connected && output->crtc != 0) {
       std::string name(output->name, static_cast<std::size_t>(output->nameLen));
@@ -72,9 +74,9 @@ std::vector<std::string> ConnectedX11OutputNames() {
         names.push_back(std::move(name));
       }
     }
-    XRRFreeOutputInfo(output);
+    xrandr.XRRFreeOutputInfo(output);
   }
-  XRRFreeScreenResources(resources);
+  xrandr.XRRFreeScreenResources(resources);
   return names;
 }
 

@@ -58,20 +58,20 @@ Properties BackdropProperties(SessionBus& bus) {
   // a desktop that never had its background set.
   const VariantPtr reply =
       bus.Call(kService, kObject, kInterface, "GetAllProperties",
-               g_variant_new("(ss)", kChannel, "/"), G_VARIANT_TYPE("(a{sv})"));
+               Gio().g_variant_new("(ss)", kChannel, "/"), VariantType("(a{sv})"));
   Properties properties;
   GVariantIter* iter = nullptr;
-  g_variant_get(reply.get(), "(a{sv})", &iter);
+  Gio().g_variant_get(reply.get(), "(a{sv})", &iter);
   const char* name = nullptr;
   GVariant* value = nullptr;
-  while (g_variant_iter_next(iter, "{&sv}", &name, &value)) {
+  while (Gio().g_variant_iter_next(iter, "{&sv}", &name, &value)) {
     if (std::string_view(name).starts_with(kBackdrop)) {
       properties.emplace(name, VariantPtr(value));
     } else {
-      g_variant_unref(value);
+      Gio().g_variant_unref(value);
     }
   }
-  g_variant_iter_free(iter);
+  Gio().g_variant_iter_free(iter);
   return properties;
 }
 
@@ -112,7 +112,7 @@ std::string WorkspaceZeroGroup(const std::string& monitor) {
 }
 
 std::string Utf8Checked(const std::string& text) {
-  if (!g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
+  if (!Gio().g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
     throw DesktopError("Der Pfad \"" + text + "\" ist kein UTF-8-Text");
   }
   return text;
@@ -120,7 +120,7 @@ std::string Utf8Checked(const std::string& text) {
 
 void SetProperty(SessionBus& bus, const std::string& property, GVariant* value) {
   bus.Call(kService, kObject, kInterface, "SetProperty",
-           g_variant_new("(ssv)", kChannel, property.c_str(), value), nullptr);
+           Gio().g_variant_new("(ssv)", kChannel, property.c_str(), value), nullptr);
 }
 
 // rgba1: red, green, blue and opacity from 0 to 1, as an array of variants like every xfconf
@@ -129,30 +129,33 @@ GVariant* RgbaOf(Colour colour) {
   std::array<GVariant*, 4> channels{};
   const std::array<std::uint8_t, 3> rgb{RedOf(colour), GreenOf(colour), BlueOf(colour)};
   for (std::size_t i = 0; i < 3; ++i) {
-    channels[i] = g_variant_new_variant(g_variant_new_double(rgb[i] / 255.0));
+    channels[i] = Gio().g_variant_new_variant(Gio().g_variant_new_double(rgb[i] / 255.0));
   }
-  channels[3] = g_variant_new_variant(g_variant_new_double(1.0));
-  return g_variant_new_array(G_VARIANT_TYPE_VARIANT, channels.data(), channels.size());
+  channels[3] = Gio().g_variant_new_variant(Gio().g_variant_new_double(1.0));
+  return Gio().g_variant_new_array(G_VARIANT_TYPE_VARIANT, channels.data(), channels.size());
 }
 
 std::optional<Colour> ColourOfRgba(GVariant* value) {
-  if (!g_variant_is_of_type(value, G_VARIANT_TYPE("av")) || g_variant_n_children(value) < 3) {
+  if (!Gio().g_variant_is_of_type(value, VariantType("av")) ||
+      Gio().g_variant_n_children(value) < 3) {
     return std::nullopt;
   }
   std::array<int, 3> rgb{};
   for (std::size_t i = 0; i < 3; ++i) {
-    const VariantPtr boxed(g_variant_get_child_value(value, i));
-    const VariantPtr channel(g_variant_get_variant(boxed.get()));
-    if (!g_variant_is_of_type(channel.get(), G_VARIANT_TYPE_DOUBLE)) return std::nullopt;
-    const double level = std::clamp(g_variant_get_double(channel.get()), 0.0, 1.0);
+    const VariantPtr boxed(Gio().g_variant_get_child_value(value, i));
+    const VariantPtr channel(Gio().g_variant_get_variant(boxed.get()));
+    if (!Gio().g_variant_is_of_type(channel.get(), G_VARIANT_TYPE_DOUBLE)) return std::nullopt;
+    const double level = std::clamp(Gio().g_variant_get_double(channel.get()), 0.0, 1.0);
     rgb[i] = static_cast<int>(std::lround(level * 255.0));
   }
   return ComposeRgb(rgb[0], rgb[1], rgb[2]);
 }
 
 std::optional<long long> IntegerOf(GVariant* value) {
-  if (g_variant_is_of_type(value, G_VARIANT_TYPE_INT32)) return g_variant_get_int32(value);
-  if (g_variant_is_of_type(value, G_VARIANT_TYPE_UINT32)) return g_variant_get_uint32(value);
+  if (Gio().g_variant_is_of_type(value, G_VARIANT_TYPE_INT32))
+    return Gio().g_variant_get_int32(value);
+  if (Gio().g_variant_is_of_type(value, G_VARIANT_TYPE_UINT32))
+    return Gio().g_variant_get_uint32(value);
   return std::nullopt;
 }
 
@@ -185,9 +188,10 @@ void XfceHandOver::HandOver(const DesktopPicture& picture) {
   for (const std::string& group : groups) {
     // The picture first: the desktop redraws at each change, and the style then applies to it.
     // Without a picture last-image stays, as Xfce's own dialog leaves it.
-    if (!file.empty()) SetProperty(bus, group + "last-image", g_variant_new_string(file.c_str()));
-    SetProperty(bus, group + "image-style", g_variant_new_int32(style));
-    SetProperty(bus, group + "color-style", g_variant_new_int32(kSolidColour));
+    if (!file.empty())
+      SetProperty(bus, group + "last-image", Gio().g_variant_new_string(file.c_str()));
+    SetProperty(bus, group + "image-style", Gio().g_variant_new_int32(style));
+    SetProperty(bus, group + "color-style", Gio().g_variant_new_int32(kSolidColour));
     SetProperty(bus, group + "rgba1", RgbaOf(picture.background));
   }
 }
@@ -209,8 +213,8 @@ ShownDesktop XfceHandOver::ReadShown() {
   } else {
     if (style) shown.style = StyleOfXfceNumber(*style);
     GVariant* image = value("last-image");
-    if (image != nullptr && g_variant_is_of_type(image, G_VARIANT_TYPE_STRING)) {
-      shown.picture = g_variant_get_string(image, nullptr);
+    if (image != nullptr && Gio().g_variant_is_of_type(image, G_VARIANT_TYPE_STRING)) {
+      shown.picture = Gio().g_variant_get_string(image, nullptr);
     }
   }
   if (GVariant* rgba = value("rgba1")) shown.background = ColourOfRgba(rgba);

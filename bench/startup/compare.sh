@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Start-up to the first drawn window of several builds in one interleaved rotation, in the
+# environment of bench/startup.sh (a private Xvfb, a scratch home in which each program ran
+# once before, no desktop session): each round starts every program once, the first one moved
+# on by one each round, so a busy spell of the machine falls on all alike. Prints medians.
+# Usage: bench/startup/compare.sh RUNS NAME=PROGRAM...   (from the repository root; first_frame
+# from build/default/bin). For example, against a build of an earlier commit:
+#   bench/startup/compare.sh 31 bare=build/default/bin/bare_window \
+#     new=build/default/bin/Tapisto old=/tmp/old/build/default/bin/Tapisto
+# Hold the shared build lock around it.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+runs=${1:?RUNS}
+shift
+frame=build/default/bin/first_frame
+[ -x "$frame" ] || { echo "build first_frame first" >&2; exit 1; }
+names=() programs=()
+for named in "$@"; do
+  names+=("${named%%=*}")
+  programs+=("${named#*=}")
+  [ -x "${programs[-1]}" ] || { echo "no program ${programs[-1]}" >&2; exit 1; }
+done
+work=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$!
+trap 'kill $xvfb; rm -rf "$work"' EXIT
+while [ ! -s "$work/display" ]; do sleep 0.05; done
+export DISPLAY=:$(cat "$work/display")
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/runtime
+unset DBUS_SESSION_BUS_ADDRESS XDG_CURRENT_DESKTOP DESKTOP_SESSION
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+# Each program's first start (Tapisto's writes the settings file), tried again while the
+# server is not ready.
+for program in "${programs[@]}"; do
+  for ((try = 0; try < 50; try++)); do
+    "$frame" "$program" >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+done
+
+count=${#programs[@]}
+for ((i = 0; i < runs; i++)); do
+  for ((k = 0; k < count; k++)); do
+    j=$(((i + k) % count))
+    if out=$("$frame" "${programs[$j]}"); then
+      echo "${names[$j]} $out" >>"$work/runs"
+    else
+      echo "a run of ${names[$j]} failed" >&2
+    fi
+  done
+done
+python3 - "$work/runs" "${names[@]}" <<'PY'
+import statistics, sys
+runs = {}
+for line in open(sys.argv[1]):
+    name, ms, kb = line.split()
+    runs.setdefault(name, []).append((float(ms), int(kb)))
+first = statistics.median(m for m, _ in runs[sys.argv[2]])
+for n in sys.argv[2:]:
+    ms = statistics.median(m for m, _ in runs[n])
+    kb = statistics.median(k for _, k in runs[n])
+    print("%-14s %7.1f ms  %5.3fx  peak %6d kB (%d runs)" % (n, ms, ms / first, kb, len(runs[n])))
+PY
