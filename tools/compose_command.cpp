@@ -4,9 +4,10 @@
 #include <iostream>
 
 #include "base/error.h"
-#include "compose/compositions.h"
+#include "compose/run_composition.h"
 #include "desktop/background_colour.h"
 #include "desktop/native_files.h"
+#include "state/style_table.h"
 #include "tool_support.h"
 
 namespace tapisto::tool {
@@ -36,28 +37,13 @@ class ToolControls final : public CompositionControls {
   bool attached_ = true;
 };
 
-using Composition = std::function<void(CompositionContext&, const std::string&)>;
-
-Composition CompositionFor(const std::string& style, const std::string& previous) {
-  if (style == "normal") return SinglePictureWin10;
-  if (style == "addieren") {
-    return [previous](CompositionContext& ctx, const std::string& file) {
-      AddPictureWin10(ctx, file, previous);
-    };
+// The composition that `style` names; a style that composes nothing is a usage error.
+Composition CompositionOfStyle(const std::string& style) {
+  const StyleRow* row = FindStyleRow(style);
+  if (row == nullptr || !row->composition) {
+    throw UsageError("no composing style '" + style + "'");
   }
-  if (style == "spiegeln") return SpiegelnWin10;
-  if (style == "duplizieren") {
-    return [](CompositionContext& ctx, const std::string& f) { TwoLogosWin10(ctx, false, f); };
-  }
-  if (style == "duplizieren und spiegeln") {
-    return [](CompositionContext& ctx, const std::string& f) { TwoLogosWin10(ctx, true, f); };
-  }
-  if (style == "duplizieren und doppelt spiegeln") {
-    return [](CompositionContext& ctx, const std::string& f) {
-      HorizontalDrehenUndSpiegelnWin10(ctx, true, f);
-    };
-  }
-  throw UsageError("no composing style '" + style + "'");
+  return *row->composition;
 }
 
 }  // namespace
@@ -80,7 +66,7 @@ int RunCompose(const std::vector<std::string>& args) {
   state.HasConvertedWallpaper = a.Has("--converted");
   state.WallpaperFolder = *a.Get("--folder");
   const auto [width, height] = ParseSize(*a.Get("--screen"));
-  const Composition compose = CompositionFor(*a.Get("--style"), state.PreviousWallpaper);
+  const Composition composition = CompositionOfStyle(*a.Get("--style"));
 
   FixedScreen screen(width, height);
   IdlePump pump;
@@ -97,7 +83,7 @@ int RunCompose(const std::vector<std::string>& args) {
   // What the program's apply does with an error that a composition lets through.
   auto run = [&] {
     try {
-      compose(ctx, file);
+      RunComposition(composition, ctx, file);
     } catch (...) {
       dialogs.ShowMessage("ComboBox-Auswahl\n\n" + DescribeCurrentException());
     }

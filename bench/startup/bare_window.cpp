@@ -9,7 +9,7 @@
 #include <QSpinBox>
 #include <QWidget>
 
-#include "desktop/style_table.h"
+#include "state/style_table.h"
 #include "ui/layout.h"
 
 namespace {

@@ -2,9 +2,9 @@
 
 #include "base/error.h"
 #include "base/text.h"
-#include "compose/compositions.h"
+#include "compose/run_composition.h"
 #include "convert/conversions.h"
-#include "desktop/style_table.h"
+#include "state/style_table.h"
 
 namespace tapisto {
 
@@ -27,38 +27,14 @@ void ApplyStyle(DesktopContext& d, std::string& wallpaper) {
   const StyleRow* row = FindStyleRow(d.controls.StyleText());
   if (row == nullptr) return;
   WallpaperState& state = d.state();
-  CompositionContext& ctx = d.compose;
-  const bool guarded = row->action == StyleAction::Mirror ||
-                       row->action == StyleAction::Duplicate ||
-                       row->action == StyleAction::DuplicateMirrored ||
-                       row->action == StyleAction::DuplicateDoubleMirror;
-  if (guarded && d.controls.FileFieldText().empty()) {
+  if (row->clearsWithoutPicture && d.controls.FileFieldText().empty()) {
     wallpaper.clear();
     return;
   }
-  switch (row->action) {
-    case StyleAction::DesktopStyle:
-      break;
-    case StyleAction::SinglePicture:
-      SinglePictureWin10(ctx, d.controls.FileFieldText());
-      break;
-    case StyleAction::AddedPicture:
-      AddPictureWin10(ctx, d.controls.FileFieldText(), state.PreviousWallpaper);
-      break;
-    case StyleAction::Mirror:
-      SpiegelnWin10(ctx, d.controls.FileFieldText());
-      break;
-    case StyleAction::Duplicate:
-      TwoLogosWin10(ctx, false, d.controls.FileFieldText());
-      break;
-    case StyleAction::DuplicateMirrored:
-      TwoLogosWin10(ctx, true, d.controls.FileFieldText());
-      break;
-    case StyleAction::DuplicateDoubleMirror:
-      HorizontalDrehenUndSpiegelnWin10(ctx, true, d.controls.FileFieldText());
-      break;
+  if (row->composition) {
+    RunComposition(*row->composition, d.compose, d.controls.FileFieldText());
+    wallpaper = state.ComposedFile;
   }
-  if (row->action != StyleAction::DesktopStyle) wallpaper = state.ComposedFile;
   state.TileWallpaper = row->tileWallpaper;
   state.WallpaperStyle = row->wallpaperStyle;
   d.controls.SetOffsetXEnabled(row->offsetXEnabled);

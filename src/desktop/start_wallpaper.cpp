@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "desktop/apply.h"
 #include "desktop/background_colour.h"
+#include "state/style_table.h"
 
 namespace tapisto {
 
@@ -20,20 +21,10 @@ namespace {
 constexpr int kCacheCapacity = WallpaperState::kTranscodedImageCacheCapacity;
 
 // The style entry shown for the stored "WallpaperStyle" and "TileWallpaper"; nullptr when the
-// combination selects nothing (22 span, 0 centred without tiling, unknown codes).
-const char* StyleShownFor(int style, int tile) {
-  switch (style) {
-    case 10:
-      return "ausfüllen";
-    case 6:
-      return "anpassen";
-    case 2:
-      return "dehnen";
-    case 0:
-      return tile == 1 ? "nebeneinander" : nullptr;
-    default:
-      return nullptr;
-  }
+// values select nothing (span, centred without tiling, values of no row).
+const StyleRow* StyleShownFor(int style, int tile) {
+  const StyleRow* row = RowOfStoredValues(tile, style);
+  return row != nullptr && row->selectedAtStart ? row : nullptr;
 }
 
 void ReadBackgroundColour(DesktopContext& d) {
@@ -99,7 +90,9 @@ void GetWallpaperSystem(DesktopContext& d, std::string& sWallpaper, int& bTile, 
                 state.TranscodedImageCache.begin());
   }
 
-  if (const char* shown = StyleShownFor(bStyle, bTile)) d.controls.SelectStyleSilently(shown);
+  if (const StyleRow* shown = StyleShownFor(bStyle, bTile)) {
+    d.controls.SelectStyleSilently(std::string(shown->text));
+  }
 
   try {
     X_Pos = LenientToInt(key->ReadString("WallpaperOriginX", ""));

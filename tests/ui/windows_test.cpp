@@ -5,8 +5,8 @@
 #include <set>
 
 #include "base/error.h"
-#include "desktop/style_table.h"
 #include "image/jpeg.h"
+#include "state/style_table.h"
 #include "ui/donation_picture.h"
 #include "ui/layout.h"
 #include "ui/picture_size.h"

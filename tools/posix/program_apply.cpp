@@ -7,8 +7,8 @@
 #include "desktop/posix/os/posix_files.h"
 #include "desktop/posix/os/posix_shell.h"
 #include "desktop/start_wallpaper.h"
-#include "desktop/style_table.h"
 #include "ports/desktop_controls.h"
+#include "state/style_table.h"
 
 namespace tapisto::tool {
 
@@ -60,7 +60,7 @@ ApplyRequest ParseApplyRequest(const Arguments& a, const char* command) {
 
 bool StyleComposes(const std::string& style) {
   const StyleRow* row = FindStyleRow(style);
-  return row != nullptr && row->action != StyleAction::DesktopStyle;
+  return row != nullptr && row->composition.has_value();
 }
 
 int ApplyAsTheProgram(const ApplyRequest& request, PosixSettingsStore& store,

@@ -30,6 +30,13 @@ TEST(DesktopStyle, HiveValuesDecideThePlacement) {
     SCOPED_TRACE(std::string(row.style) + "/" + row.tile);
     EXPECT_EQ(DesktopStyleFromValues(row.style, row.tile), row.expected);
   }
+  // Each entry of the style list is shown as its row says.
+  for (const StyleRow& row : kStyleTable) {
+    SCOPED_TRACE(row.text);
+    EXPECT_EQ(DesktopStyleFromValues(std::to_string(row.wallpaperStyle),
+                                     std::to_string(row.tileWallpaper)),
+              row.desktopStyle);
+  }
 }
 
 TEST(DesktopStyle, EveryStyleWritesTheValuesThatReadBackAsIt) {

@@ -31,36 +31,18 @@ int HexDigit(char c) {
 
 DesktopStyle DesktopStyleFromValues(std::string_view wallpaperStyle,
                                     std::string_view tileWallpaper) {
-  switch (LenientToInt(wallpaperStyle)) {
-    case 2:
-      return DesktopStyle::Stretch;
-    case 6:
-      return DesktopStyle::Fit;
-    case 10:
-      return DesktopStyle::Fill;
-    case 22:
-      return DesktopStyle::Span;
-    default:
-      return LenientToInt(tileWallpaper) == 1 ? DesktopStyle::Tile : DesktopStyle::Centre;
+  const int tile = LenientToInt(tileWallpaper);
+  if (const StyleRow* row = RowOfStoredValues(tile, LenientToInt(wallpaperStyle))) {
+    return row->desktopStyle;
   }
+  // Values of no row (style codes written by other programs, say) centre, or tile when
+  // "TileWallpaper" is 1.
+  return tile == 1 ? DesktopStyle::Tile : DesktopStyle::Centre;
 }
 
 StyleValues ValuesOfDesktopStyle(DesktopStyle style) {
-  switch (style) {
-    case DesktopStyle::Centre:
-      return {0, 0};
-    case DesktopStyle::Tile:
-      return {0, 1};
-    case DesktopStyle::Stretch:
-      return {2, 0};
-    case DesktopStyle::Fit:
-      return {6, 0};
-    case DesktopStyle::Fill:
-      return {10, 0};
-    case DesktopStyle::Span:
-      return {22, 0};
-  }
-  return {0, 0};
+  const StyleRow* row = RowOfDesktopStyle(style);
+  return row != nullptr ? StyleValues{row->wallpaperStyle, row->tileWallpaper} : StyleValues{};
 }
 
 Colour ParseBackgroundColour(std::string_view text) {

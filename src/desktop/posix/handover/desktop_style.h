@@ -9,26 +9,19 @@
 
 #include "desktop/posix/handover/requested_desktop.h"
 #include "image/colour.h"
+#include "state/style_table.h"
 
 namespace tapisto {
 
-// How the desktop places its wallpaper picture.
-enum class DesktopStyle {
-  Centre,   // unscaled, centred on every monitor
-  Tile,     // unscaled, repeated from the top-left corner of the whole desktop
-  Stretch,  // to the size of every monitor, proportions lost
-  Fit,      // as large as fits every monitor whole, bars of the background colour beside it
-  Fill,     // as small as covers every monitor, centred, the overhang cut off
-  Span,     // stretched over the area of all monitors together
-};
-
 // "WallpaperStyle" and "TileWallpaper" as the hive holds them, read leniently (a missing text
-// or one that is not a number counts as 0): 10 fill, 6 fit, 2 stretch, 22 span; 0 and any
-// other number centre, or tile when "TileWallpaper" is 1.
+// or one that is not a number counts as 0), placed as the style table's row for them places
+// the picture: 10 fill, 6 fit, 2 stretch, 22 span; 0 and any other number centre, or tile
+// when "TileWallpaper" is 1.
 DesktopStyle DesktopStyleFromValues(std::string_view wallpaperStyle,
                                     std::string_view tileWallpaper);
 
-// The "WallpaperStyle" and "TileWallpaper" numbers that ask for `style`.
+// The "WallpaperStyle" and "TileWallpaper" numbers that ask for `style`: its row's in the style
+// table.
 struct StyleValues {
   int wallpaperStyle = 0;
   int tileWallpaper = 0;
@@ -57,7 +50,7 @@ std::string AbsolutePicturePath(const std::string& file);
 // The words a desktop's settings use for the styles, one for each DesktopStyle in the order of
 // its declaration (Centre, Tile, Stretch, Fit, Fill, Span). A desktop without span names the
 // style that comes closest twice.
-using StyleNames = std::array<std::string_view, 6>;
+using StyleNames = std::array<std::string_view, kDesktopStyleCount>;
 std::string_view NameOfStyle(const StyleNames& names, DesktopStyle style);
 // The first style in declaration order that `name` names; nullopt for a name of no style.
 std::optional<DesktopStyle> StyleNamed(const StyleNames& names, std::string_view name);
