@@ -7,7 +7,7 @@
 #include "desktop/folders.h"
 #include "desktop/start_wallpaper.h"
 #include "desktop/style_table.h"
-#include "image/jpeg.h"
+#include "image/jpeg_decode.h"
 #include "ui/donation_picture.h"
 #include "ui/picture_size.h"
 #include "ui/window_support.h"

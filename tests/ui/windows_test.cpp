@@ -6,7 +6,7 @@
 
 #include "base/error.h"
 #include "desktop/style_table.h"
-#include "image/jpeg.h"
+#include "image/jpeg_decode.h"
 #include "ui/donation_picture.h"
 #include "ui/layout.h"
 #include "ui/picture_size.h"

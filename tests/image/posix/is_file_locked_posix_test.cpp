@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "compose/toolkit.h"
+#include "image/wallpaper_file.h"
 #include "desktop/native_files.h"
 #include "support/picture_files.h"
 #include "support/temp_dir.h"
