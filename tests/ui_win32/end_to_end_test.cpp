@@ -159,7 +159,7 @@ class EndToEndTest : public ::testing::Test {
     WriteUserString(kDesktopKey, "WallpaperStyle", "0");
     picture = dir.File("Bild.bmp");
     WriteBmpFile(QuadrantPicture(), picture);
-    const std::string documents = Win32Shell().SpecialFolder(5);
+    const std::string documents = Win32Shell().SpecialFolder(ShellFolder::Documents);
     composed = JoinPath(JoinPath(documents, "Meine Wallpapers"), "0Bild.jpg");
     ::DeleteFileW(Utf16FromUtf8(composed).c_str());
   }

@@ -42,7 +42,7 @@ TEST(Win32Shell, DocumentsAndAppDataAreExistingFoldersWithoutTrailingBackslash) 
 
 TEST(Win32Shell, AnUnknownFolderNumberGivesEmptyText) {
   Win32Shell shell;
-  EXPECT_EQ(shell.SpecialFolder(0x7F), "");
+  EXPECT_EQ(shell.SpecialFolder(static_cast<ShellFolder>(0x7F)), "");
 }
 
 // The boxes the shell showed, for a shell whose allocator cannot be had.
