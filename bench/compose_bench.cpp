@@ -17,7 +17,7 @@
 #include "bench_pictures.h"
 #include "compose/compositions.h"
 #include "compose/picture_cache.h"
-#include "image/jpeg.h"
+#include "image/jpeg_encode.h"
 #include "image/png.h"
 #include "support/compose_rig.h"
 #include "support/picture_files.h"

@@ -7,7 +7,8 @@
 #include "bench_pictures.h"
 #include "image/bmp.h"
 #include "image/gif.h"
-#include "image/jpeg.h"
+#include "image/jpeg_decode.h"
+#include "image/jpeg_encode.h"
 #include "image/png.h"
 #include "image/raster.h"
 

@@ -19,7 +19,7 @@
 #include <string>
 
 #include "bench_pictures.h"
-#include "image/jpeg.h"
+#include "image/jpeg_encode.h"
 #include "image/pixel_memory.h"
 #include "support/picture_files.h"
 #include "window_rig.h"

@@ -3,7 +3,7 @@
 // finding.
 #include "base/error.h"
 #include "fuzz_target.h"
-#include "image/jpeg.h"
+#include "image/jpeg_decode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> bytes(data, size);

@@ -10,18 +10,6 @@
 
 namespace tapisto::tool {
 
-namespace {
-class NoControls final : public CompositionControls {
- public:
-  int OffsetX() override { return 0; }
-  int OffsetY() override { return 0; }
-  void DetachOffsetHandlers() override {}
-  void AttachOffsetHandlers() override {}
-  void ResetOffsetXToZero() override {}
-  void SelectFirstStyleSilently() override {}
-};
-}  // namespace
-
 int RunConvert(const std::vector<std::string>& args) {
   const Arguments a = Arguments::Parse(args, {"--to", "--background", "--folder"}, {});
   if (a.plain.size() != 1) throw UsageError("convert takes one picture FILE");
@@ -32,15 +20,10 @@ int RunConvert(const std::vector<std::string>& args) {
   WallpaperState state;
   SplitBackgroundText(state, a.Get("--background").value_or("0 0 0"));
   state.WallpaperFolder = *a.Get("--folder");
-  FixedScreen screen(1, 1);
-  IdlePump pump;
-  SteadyClock clock;
   NativeFiles files;
   ConsoleDialogs dialogs(false);
-  NoControls controls;
-  CompositionContext ctx{state, screen, pump, clock, files, dialogs, controls};
   SavedFiles saved;
-  ctx.canvasObserver = &saved;
+  ConvertContext ctx{state, files, kNativePathFlavour, &saved};
   LogLines log;
   log.SetWindowExists(true);
   int status = 0;

@@ -20,7 +20,8 @@ void AddPictureWin10(CompositionContext& ctx, const std::string& fileName,
   const Colour background = BackgroundColourOf(state);
   LoadBlock(ctx, fileName, background, picture);
   try {
-    BuildSourceRaster(ctx, background, picture);
+    // The picture lands on the base, not on the background: it always has a source raster.
+    PrepareSource(ctx, background, picture, false);
     std::shared_ptr<const Raster> base = std::make_shared<const Raster>();
     try {
       base = baseIsBmp ? LoadBmp(ctx.pictureCache, oldFileName)
@@ -31,17 +32,17 @@ void AddPictureWin10(CompositionContext& ctx, const std::string& fileName,
     // The canvas takes the base's size, and the base covers all of it.
     const int width = base->Width();
     const int height = base->Height();
-    ScreenCanvas canvas(width, height, background, {0, 0, width, height});
-    CopyOnto(canvas, 0, 0, width, height, *base);
+    Canvas canvas(width, height, background, {0, 0, width, height});
+    canvas.Add(PlaceRaster(base, 0, 0, width, height));
     const int y = ctx.controls.OffsetY();
     const int x = ctx.controls.OffsetX();
-    CopyOnto(canvas, x, y, picture.w, picture.h, picture.Source());
+    canvas.Add(PlaceSource(picture, x, y, false));
     state.ComposedFile = CompositionOutputName(ctx, "Add", fileName, ".jpg");
     ctx.controls.DetachOffsetHandlers();
     BusyFileWait(ctx, "AddPictureWin10, Vorgang fehlgeschlagen.\n\n");
     // After a failed base read the canvas is 0 x 0 and this writes an empty file; the user
     // has been told which base could not be read.
-    SaveCanvasAsJpeg(ctx, canvas, state.ComposedFile);
+    SaveCanvasAsJpeg(SavingOf(ctx), canvas.Unfinished(), state.ComposedFile, &canvas);
     ctx.controls.AttachOffsetHandlers();
   } catch (...) {
     ctx.dialogs.ShowMessage("AddPictureWin10, Fehler beim Speichern von " + state.ComposedFile +

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/path.h"
+#include "image/wallpaper_file.h"
 #include "ports/clock.h"
 #include "ports/composition_controls.h"
 #include "ports/dialogs.h"
@@ -15,17 +16,7 @@
 
 namespace tapisto {
 
-class Raster;
 class PictureCache;
-class PlainStripCache;
-
-// Told of every canvas a composition has just saved, before encoding shaped it: lets a caller
-// see the composed pixels exactly (the JPEG file holds them only approximately).
-class CanvasObserver {
- public:
-  virtual ~CanvasObserver() = default;
-  virtual void CanvasSaved(const Raster& canvas, const std::string& path) = 0;
-};
 
 struct CompositionContext {
   WallpaperState& state;

@@ -2,6 +2,7 @@
 // at both screen edges at height Y. The X offset is not used: it is reset to 0 with its change
 // handler attached, so a non-zero X runs one nested apply of the same style first.
 #include <string>
+#include <utility>
 
 #include "base/error.h"
 #include "compose/compositions.h"
@@ -26,21 +27,6 @@ std::string DoubleMirrorSaveFailure(const std::string& composedFile) {
   return "Doppelt Spiegeln:\nSpeichern von " + composedFile + " fehlgeschlagen.\n\n";
 }
 
-// The picture at both edges of the canvas from its source raster and, when mirroring, its
-// mirror raster.
-void ComposeFromRasters(CompositionContext& ctx, bool spiegeln, const std::string& fileName,
-                        const DuplicateVariant& variant, Colour background,
-                        const LoadedPicture& picture, ScreenCanvas& canvas, Raster& mirror) {
-  if (spiegeln) mirror = BuildMirrorRaster(ctx, fileName, background, picture);
-  const Raster& right = (spiegeln && !variant.mirrorOnLeft) ? mirror : picture.Source();
-  const Raster& left = (spiegeln && variant.mirrorOnLeft) ? mirror : picture.Source();
-  CopyOnto(canvas, ctx.screen.Width() - picture.w, ctx.controls.OffsetY(), picture.w, picture.h,
-           right);
-  ctx.pump.ProcessMessages();
-  CopyOnto(canvas, 0, ctx.controls.OffsetY(), picture.w, picture.h, left);
-  ctx.pump.ProcessMessages();
-}
-
 void ComposeDuplicate(CompositionContext& ctx, bool spiegeln, const std::string& fileName,
                       const DuplicateVariant& variant) {
   WallpaperState& state = ctx.state;
@@ -60,23 +46,25 @@ void ComposeDuplicate(CompositionContext& ctx, bool spiegeln, const std::string&
     ctx.controls.SelectFirstStyleSilently();
     return;
   }
-  PrepareSource(ctx, background, picture);  // a failure here goes to the caller
+  PrepareSource(ctx, background, picture, true);  // a failure here goes to the caller
 
-  Raster mirror;  // before the canvas: the canvas's steps read it
-  ScreenCanvas canvas;
+  Canvas canvas;
   try {
     canvas = NewScreenCanvas(ctx, background);
-    if (picture.DrawnDirectly()) {
-      // The mirror raster would hold the picture over the background reversed: it is drawn
-      // reversed instead.
-      DrawSource(canvas, ctx.screen.Width() - picture.w, ctx.controls.OffsetY(), picture,
-                 spiegeln && !variant.mirrorOnLeft);
+    // The mirror image is made before either copy is placed (a BMP is read again for it).
+    const CanvasStep mirror =
+        spiegeln ? PlaceMirror(ctx, fileName, background, picture, 0, 0) : CanvasStep{};
+    // The right copy, then the left one; the one on the mirror's side is the mirror image when
+    // mirroring is asked for.
+    const auto place = [&](int x, bool mirrored) {
+      CanvasStep step = mirrored ? mirror : PlaceSource(picture, x, 0, false);
+      step.x = x;
+      step.y = ctx.controls.OffsetY();
+      canvas.Add(std::move(step));
       ctx.pump.ProcessMessages();
-      DrawSource(canvas, 0, ctx.controls.OffsetY(), picture, spiegeln && variant.mirrorOnLeft);
-      ctx.pump.ProcessMessages();
-    } else {
-      ComposeFromRasters(ctx, spiegeln, fileName, variant, background, picture, canvas, mirror);
-    }
+    };
+    place(ctx.screen.Width() - picture.w, spiegeln && !variant.mirrorOnLeft);
+    place(0, spiegeln && variant.mirrorOnLeft);
   } catch (...) {
     ctx.dialogs.ShowMessage("Fehler beim Spiegeln von " + fileName + "\n\n" +
                             DescribeCurrentException());
@@ -85,11 +73,11 @@ void ComposeDuplicate(CompositionContext& ctx, bool spiegeln, const std::string&
   try {
     if (state.HasConvertedWallpaper) {
       state.ComposedFile = CompositionOutputName(ctx, "2", fileName, ".bmp");
-      SaveCanvasAsBmp(ctx, canvas, state.ComposedFile);
+      SaveCanvasAsBmp(SavingOf(ctx), canvas.Painted(), state.ComposedFile);
     } else {
       state.ComposedFile = CompositionOutputName(ctx, "2", fileName, ".jpg");
       BusyFileWait(ctx, variant.waitFailureText);
-      SaveCanvasAsJpeg(ctx, canvas, state.ComposedFile);
+      SaveCanvasAsJpeg(SavingOf(ctx), canvas.Unfinished(), state.ComposedFile, &canvas);
     }
   } catch (...) {
     ctx.dialogs.ShowMessage(variant.saveFailureText(state.ComposedFile) +

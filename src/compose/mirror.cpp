@@ -14,23 +14,22 @@ void SpiegelnWin10(CompositionContext& ctx, const std::string& fileName) {
   const Colour background = BackgroundColourOf(state);
   LoadBlock(ctx, fileName, background, picture);
   try {
-    PrepareSource(ctx, background, picture);
+    PrepareSource(ctx, background, picture, true);
     const int x = ctx.controls.OffsetX();
     const int y = ctx.controls.OffsetY();
     // A JPEG or GIF picture is copied reversed from the source raster itself, so the part of
     // the canvas it covers needs no paint.
     const bool copiesSource = state.SourceIsJpeg || state.SourceIsGif;
-    ScreenCanvas canvas =
+    Canvas canvas =
         NewScreenCanvas(ctx, background, copiesSource ? CoveredBySource(picture, x, y) : Rect{});
-    const MirrorRaster mirror = PrepareMirrorRaster(ctx, fileName, background, picture);
     // A PNG wider than the screen with a negative X would read columns past the mirror
     // raster's right edge (it is only W wide): those are dropped and keep the background.
-    mirror.CopyTo(canvas, x, y, picture.w, picture.h);
+    canvas.Add(PlaceMirror(ctx, fileName, background, picture, x, y));
     ctx.pump.ProcessMessages();
     state.ComposedFile = CompositionOutputName(ctx, "Mirr", fileName, ".jpg");
     ctx.controls.DetachOffsetHandlers();
     BusyFileWait(ctx, "SpiegelnWin10, Vorgang fehlgeschlagen.\n\n");
-    SaveCanvasAsJpeg(ctx, canvas, state.ComposedFile);
+    SaveCanvasAsJpeg(SavingOf(ctx), canvas.Unfinished(), state.ComposedFile, &canvas);
     ctx.controls.AttachOffsetHandlers();
   } catch (...) {
     ctx.dialogs.ShowMessage("SpiegelnWin10, Fehler beim Speichern von " + state.ComposedFile +

@@ -2,7 +2,7 @@
 
 #include "image/bmp.h"
 #include "image/file_io.h"
-#include "image/jpeg.h"
+#include "image/jpeg_decode.h"
 #include "image/png.h"
 
 namespace tapisto {

@@ -14,15 +14,15 @@ void SinglePictureWin10(CompositionContext& ctx, const std::string& fileName) {
   const Colour background = BackgroundColourOf(state);
   LoadBlock(ctx, fileName, background, picture);
   try {
-    PrepareSource(ctx, background, picture);
+    PrepareSource(ctx, background, picture, true);
     const int y = ctx.controls.OffsetY();
     const int x = ctx.controls.OffsetX();
-    ScreenCanvas canvas = NewScreenCanvas(ctx, background, CoveredBySource(picture, x, y));
-    DrawSource(canvas, x, y, picture, false);
+    Canvas canvas = NewScreenCanvas(ctx, background, CoveredBySource(picture, x, y));
+    canvas.Add(PlaceSource(picture, x, y, false));
     ctx.controls.DetachOffsetHandlers();
     state.ComposedFile = CompositionOutputName(ctx, "0", fileName, ".jpg");
     BusyFileWait(ctx, "SinglePictureWin10, Vorgang fehlgeschlagen.\n\n");
-    SaveCanvasAsJpeg(ctx, canvas, state.ComposedFile);
+    SaveCanvasAsJpeg(SavingOf(ctx), canvas.Unfinished(), state.ComposedFile, &canvas);
     ctx.controls.AttachOffsetHandlers();
   } catch (...) {
     ctx.dialogs.ShowMessage("SinglePictureWin10, Fehler beim Speichern von " + state.ComposedFile +

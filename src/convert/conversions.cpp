@@ -1,9 +1,9 @@
 #include "convert/conversions.h"
 
+#include "base/path.h"
 #include "base/text.h"
-#include "compose/toolkit.h"
 #include "image/gif.h"
-#include "image/jpeg.h"
+#include "image/jpeg_decode.h"
 #include "image/png.h"
 #include "image/rgba_image.h"
 
@@ -11,8 +11,12 @@ namespace tapisto {
 
 namespace {
 
+CanvasSaving SavingOf(const ConvertContext& ctx) {
+  return {ctx.files, ctx.canvasObserver, nullptr};
+}
+
 // The PNG drawn over a plane of the background colour of its own size.
-Raster PngOverBackground(CompositionContext& ctx, const std::string& fileName) {
+Raster PngOverBackground(ConvertContext& ctx, const std::string& fileName) {
   const RgbaImage png = ReadPngFile(fileName);
   const Colour background = BackgroundColourOf(ctx.state);
   Raster raster;
@@ -28,47 +32,46 @@ Raster GifFirstFrame(const std::string& fileName) {
   return ReadGifFile(fileName).ToRaster();
 }
 
-std::string ConvertedName(const CompositionContext& ctx, const std::string& fileName,
+std::string ConvertedName(const ConvertContext& ctx, const std::string& fileName,
                           std::string_view extension) {
-  return CompositionOutputName(ctx, "", fileName, extension);
+  return OutputFileName(ctx.state.WallpaperFolder, "", fileName, extension, ctx.pathFlavour);
 }
 
-void WriteJpeg(CompositionContext& ctx, LogLines& log, const Raster& picture,
+void WriteJpeg(ConvertContext& ctx, LogLines& log, const Raster& picture,
                const std::string& fileName) {
   ctx.state.ComposedFile = ConvertedName(ctx, fileName, ".jpg");
-  SaveCanvasAsJpeg(ctx, picture, ctx.state.ComposedFile);
+  SaveCanvasAsJpeg(SavingOf(ctx), picture, ctx.state.ComposedFile);
   AppendLogLine(log, "newFileName: " + ctx.state.ComposedFile);
 }
 
-void WriteBmp(CompositionContext& ctx, const Raster& picture, const std::string& fileName) {
+void WriteBmp(ConvertContext& ctx, const Raster& picture, const std::string& fileName) {
   ctx.state.ComposedFile = ConvertedName(ctx, fileName, ".bmp");
-  SaveCanvasAsBmp(ctx, picture, ctx.state.ComposedFile);
+  SaveCanvasAsBmp(SavingOf(ctx), picture, ctx.state.ComposedFile);
 }
 
 }  // namespace
 
-void PNGtoJPEG(CompositionContext& ctx, LogLines& log, const std::string& fileName) {
+void PNGtoJPEG(ConvertContext& ctx, LogLines& log, const std::string& fileName) {
   WriteJpeg(ctx, log, PngOverBackground(ctx, fileName), fileName);
 }
 
-void GIFtoJPEG(CompositionContext& ctx, LogLines& log, const std::string& fileName) {
+void GIFtoJPEG(ConvertContext& ctx, LogLines& log, const std::string& fileName) {
   WriteJpeg(ctx, log, GifFirstFrame(fileName), fileName);
 }
 
-void GIFtoBMP(CompositionContext& ctx, const std::string& fileName) {
+void GIFtoBMP(ConvertContext& ctx, const std::string& fileName) {
   WriteBmp(ctx, GifFirstFrame(fileName), fileName);
 }
 
-void JPEGtoBMP(CompositionContext& ctx, const std::string& fileName) {
+void JPEGtoBMP(ConvertContext& ctx, const std::string& fileName) {
   WriteBmp(ctx, ReadJpegFile(fileName), fileName);
 }
 
-void PNGtoBMP(CompositionContext& ctx, const std::string& fileName) {
+void PNGtoBMP(ConvertContext& ctx, const std::string& fileName) {
   WriteBmp(ctx, PngOverBackground(ctx, fileName), fileName);
 }
 
-bool PrepareDesktopFile(CompositionContext& ctx, LogLines& log, const std::string& path,
-                        bool toBmp) {
+bool PrepareDesktopFile(ConvertContext& ctx, LogLines& log, const std::string& path, bool toBmp) {
   const std::string upper = UpperAscii(path);
   const auto has = [&upper](const char* part) { return upper.find(part) != std::string::npos; };
   if (toBmp) {

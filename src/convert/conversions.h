@@ -6,19 +6,31 @@
 
 #include <string>
 
-#include "compose/composition_context.h"
+#include "base/path.h"
+#include "image/wallpaper_file.h"
+#include "ports/files.h"
 #include "state/log_lines.h"
+#include "state/wallpaper_state.h"
 
 namespace tapisto {
 
+// What a conversion uses: the state record (background colour, WallpaperFolder, ComposedFile),
+// the files port, the path rules and whom to tell of each saved picture.
+struct ConvertContext {
+  WallpaperState& state;
+  Files& files;
+  PathFlavour pathFlavour = kNativePathFlavour;
+  CanvasObserver* canvasObserver = nullptr;
+};
+
 // The PNG over a plane of the desktop background colour, as JPEG; logs "newFileName: ".
-void PNGtoJPEG(CompositionContext& ctx, LogLines& log, const std::string& fileName);
+void PNGtoJPEG(ConvertContext& ctx, LogLines& log, const std::string& fileName);
 // The GIF's first frame on its own background colour, as JPEG; logs "newFileName: ".
-void GIFtoJPEG(CompositionContext& ctx, LogLines& log, const std::string& fileName);
+void GIFtoJPEG(ConvertContext& ctx, LogLines& log, const std::string& fileName);
 // The same pictures written as BMP; no log line.
-void GIFtoBMP(CompositionContext& ctx, const std::string& fileName);
-void JPEGtoBMP(CompositionContext& ctx, const std::string& fileName);
-void PNGtoBMP(CompositionContext& ctx, const std::string& fileName);
+void GIFtoBMP(ConvertContext& ctx, const std::string& fileName);
+void JPEGtoBMP(ConvertContext& ctx, const std::string& fileName);
+void PNGtoBMP(ConvertContext& ctx, const std::string& fileName);
 
 // Prepares a file the desktop can show, as applying a wallpaper does. For a desktop that keeps
 // a converted copy (`toBmp`), a path containing ".GIF", ".JPG" or ".PNG" (tested in this
@@ -26,7 +38,6 @@ void PNGtoBMP(CompositionContext& ctx, const std::string& fileName);
 // are tested in this order: PNG and GIF become JPEG, a JPEG is used as it is (ComposedFile
 // names it), and the line "sWallpaper: " + the path is logged. Returns false, doing nothing,
 // when the path names none of these formats.
-bool PrepareDesktopFile(CompositionContext& ctx, LogLines& log, const std::string& path,
-                        bool toBmp);
+bool PrepareDesktopFile(ConvertContext& ctx, LogLines& log, const std::string& path, bool toBmp);
 
 }  // namespace tapisto

@@ -19,7 +19,9 @@ bool Contains(const std::string& text, const char* part) {
 bool PrepareWallpaperFile(DesktopContext& d, SettingsKey& key, const std::string& wallpaper) {
   const bool toBmp = d.state().HasConvertedWallpaper && !wallpaper.empty();
   if (toBmp) key.WriteString("ConvertedWallpaper", wallpaper);
-  return PrepareDesktopFile(d.compose, d.log, wallpaper, toBmp);
+  ConvertContext convert{d.compose.state, d.compose.files, d.compose.pathFlavour,
+                         d.compose.canvasObserver};
+  return PrepareDesktopFile(convert, d.log, wallpaper, toBmp);
 }
 
 // Applies the selected style row. Composition rows make ComposedFile the wallpaper file.

@@ -1,6 +1,6 @@
 #include "ui/donation_picture.h"
 
-#include "image/jpeg.h"
+#include "image/jpeg_encode.h"
 
 namespace tapisto {
 

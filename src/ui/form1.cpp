@@ -6,7 +6,7 @@
 #include "desktop/apply.h"
 #include "desktop/folders.h"
 #include "desktop/start_wallpaper.h"
-#include "image/jpeg.h"
+#include "image/jpeg_decode.h"
 #include "state/style_table.h"
 #include "ui/donation_picture.h"
 #include "ui/picture_size.h"

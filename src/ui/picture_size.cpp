@@ -5,7 +5,7 @@
 #include "base/text.h"
 #include "image/bmp.h"
 #include "image/gif.h"
-#include "image/jpeg.h"
+#include "image/jpeg_decode.h"
 #include "image/png.h"
 
 namespace tapisto {

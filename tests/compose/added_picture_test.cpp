@@ -6,7 +6,8 @@
 #include "compose/compositions.h"
 #include "image/bmp.h"
 #include "image/file_io.h"
-#include "image/jpeg.h"
+#include "image/jpeg_decode.h"
+#include "image/jpeg_encode.h"
 #include "picture_kinds.h"
 #include "support/picture_files.h"
 

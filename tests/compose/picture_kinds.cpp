@@ -1,7 +1,8 @@
 #include "picture_kinds.h"
 
 #include "image/bmp.h"
-#include "image/jpeg.h"
+#include "image/jpeg_decode.h"
+#include "image/jpeg_encode.h"
 #include "support/picture_files.h"
 
 namespace tapisto::test {

@@ -25,21 +25,6 @@ TEST(CaseStringOf, FindsTheHighestEqualEntryCaseSensitively) {
   EXPECT_EQ(CaseStringOf("a", std::span<const std::string_view>{}), -1);
 }
 
-TEST(BackgroundColour, PacksTheThreeTextsAndRefusesNonNumbers) {
-  WallpaperState state;
-  state.BackgroundRed = "0";
-  state.BackgroundGreen = "128";
-  state.BackgroundBlue = "255";
-  EXPECT_EQ(BackgroundColourOf(state), 16744448u);
-  state.BackgroundRed = "256";  // only the low 8 bits count
-  EXPECT_EQ(BackgroundColourOf(state), 16744448u);
-  state.BackgroundRed = "";
-  EXPECT_THROW(BackgroundColourOf(state), ConversionError);
-  state.BackgroundRed = "1";
-  state.BackgroundBlue = "blau";
-  EXPECT_THROW(BackgroundColourOf(state), ConversionError);
-}
-
 TEST(FlipReverseCopyRect, MirrorsEitherWayAndUndoesItself) {
   WallpaperState state;
   Raster abc = PatternRaster(3, 1);
@@ -75,7 +60,7 @@ TEST(CoveredBySource, IsExactlyWhatDrawingTheSourceOverwrites) {
     const KindPicture file = MakeKindPicture(rig, kind, 12, 8);
     LoadedPicture picture;
     LoadBlock(rig.ctx, file.path, ComposeRig::kBackground, picture);
-    PrepareSource(rig.ctx, ComposeRig::kBackground, picture);
+    PrepareSource(rig.ctx, ComposeRig::kBackground, picture, true);
     // Only a PNG no wider than the screen is drawn over the canvas rather than copied.
     EXPECT_EQ(picture.DrawnDirectly(), kind == Kind::Png) << NameOf(kind);
     for (const auto& [x, y] : offsets) {
@@ -83,10 +68,12 @@ TEST(CoveredBySource, IsExactlyWhatDrawingTheSourceOverwrites) {
                    std::to_string(y));
       // Drawn onto two canvases of different colours: the pixels that come out equal are the
       // ones drawing overwrote whole.
-      Raster a(40, 30, ComposeRgb(1, 2, 3));
-      Raster b(40, 30, ComposeRgb(200, 100, 50));
-      DrawSource(a, x, y, picture, false);
-      DrawSource(b, x, y, picture, false);
+      Canvas canvasA(40, 30, ComposeRgb(1, 2, 3));
+      Canvas canvasB(40, 30, ComposeRgb(200, 100, 50));
+      canvasA.Add(PlaceSource(picture, x, y, false));
+      canvasB.Add(PlaceSource(picture, x, y, false));
+      const Raster& a = canvasA.Painted();
+      const Raster& b = canvasB.Painted();
       const Rect covered = CoveredBySource(picture, x, y);
       int mismatches = 0;
       for (int py = 0; py < 30; ++py) {
@@ -115,7 +102,7 @@ TEST(NewScreenCanvas, PaintsAllButTheCoveredPartAndKeepsTheLimitMessage) {
     const Colour fill = ComposeRgb(18, 52, 86 + ++round);
     SCOPED_TRACE(std::to_string(hole.left) + "," + std::to_string(hole.top) + "," +
                  std::to_string(hole.right) + "," + std::to_string(hole.bottom));
-    ScreenCanvas screen = NewScreenCanvas(rig.ctx, fill, hole);
+    Canvas screen = NewScreenCanvas(rig.ctx, fill, hole);
     const Raster& canvas = screen.Painted();
     ASSERT_EQ(canvas.Width(), 40);
     ASSERT_EQ(canvas.Height(), 30);
@@ -154,23 +141,6 @@ TEST(WaitMilliseconds, ReturnsOnceMoreThanTheTimeHasPassedRunningMessages) {
   clock.now = 0xFFFFFFF0u;
   WaitMilliseconds(40, clock, pump);
   EXPECT_EQ(clock.now, 0xFFFFFFF0u + 41u);
-}
-
-TEST(IsFileLocked, FreeMissingAndHeldFiles) {
-  TempDir dir;
-  NativeFiles files;
-  const std::string path = dir.File("out.jpg");
-  EXPECT_FALSE(IsFileLocked(files, path));  // no such file
-  WriteBytes(path, {1, 2, 3});
-  EXPECT_FALSE(IsFileLocked(files, path));
-
-  HeldFile holder(path);
-  ASSERT_TRUE(holder.held());
-  EXPECT_TRUE(IsFileLocked(files, path));
-  holder.Release();
-  EXPECT_FALSE(IsFileLocked(files, path));
-  // The probe opens the existing file as it is and leaves its bytes alone.
-  EXPECT_EQ(ReadWholeFile(path, 10), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
 TEST(BusyFileWait, AsksFirstAfter250PassesThenEvery150) {

@@ -7,7 +7,8 @@
 #include "base/error.h"
 #include "base/path.h"
 #include "image/bmp.h"
-#include "image/jpeg.h"
+#include "image/jpeg_decode.h"
+#include "image/jpeg_encode.h"
 #include "support/compose_rig.h"
 #include "support/picture_files.h"
 
@@ -15,6 +16,7 @@ namespace tapisto::test {
 namespace {
 
 struct ConvertRig : ComposeRig {
+  ConvertContext convert{state, files, kNativePathFlavour, &saved};
   LogLines log;
   ConvertRig() { log.SetWindowExists(true); }
 };
@@ -33,7 +35,7 @@ TEST(Conversions, PngBecomesJpegOverTheBackgroundNamedAfterTheSource) {
   const RgbaImage png = MixedAlpha(9, 5);
   const std::string path = JoinPath(rig.dir.File("x.gif"), "Bild.PNG");
   WriteBytes(path, MakePng(png));
-  PNGtoJPEG(rig.ctx, rig.log, path);
+  PNGtoJPEG(rig.convert, rig.log, path);
   EXPECT_EQ(rig.state.ComposedFile, rig.Output("Bild.jpg"));
   EXPECT_EQ(rig.log.Lines(), (std::vector<std::string>{"newFileName: " + rig.Output("Bild.jpg")}));
   EXPECT_EQ(FirstDifference(rig.LastCanvas(), OverBackground(png, ComposeRig::kBackground)), "");
@@ -45,14 +47,14 @@ TEST(Conversions, PngBecomesJpegOverTheBackgroundNamedAfterTheSource) {
 TEST(Conversions, BmpOutputsHoldThePicturesExactly) {
   ConvertRig rig;
   const RgbaImage png = MixedAlpha(6, 4);
-  PNGtoBMP(rig.ctx, rig.Picture("a.b.png", MakePng(png)));
+  PNGtoBMP(rig.convert, rig.Picture("a.b.png", MakePng(png)));
   EXPECT_EQ(rig.state.ComposedFile, rig.Output("a.b.bmp"));
   EXPECT_EQ(FirstDifference(ReadBmpFile(rig.state.ComposedFile),
                             OverBackground(png, ComposeRig::kBackground)),
             "");
 
   const auto jpegBytes = EncodeJpeg(PatternRaster(7, 3), 90);
-  JPEGtoBMP(rig.ctx, rig.Picture("foto.jpg", jpegBytes));
+  JPEGtoBMP(rig.convert, rig.Picture("foto.jpg", jpegBytes));
   EXPECT_EQ(rig.state.ComposedFile, rig.Output("foto.bmp"));
   EXPECT_EQ(FirstDifference(ReadBmpFile(rig.state.ComposedFile), DecodeJpeg(jpegBytes)), "");
   EXPECT_TRUE(rig.log.Lines().empty());  // the BMP routines log nothing
@@ -67,12 +69,12 @@ TEST(Conversions, AGifsTransparentPixelsTakeItsOwnBackgroundNotTheDesktops) {
   picture.SetPixel(2, 1, ComposeRgb(9, 9, 9));
   const std::string path = rig.Picture("anim.gif", MakeGif(picture, true, clear));
 
-  GIFtoBMP(rig.ctx, path);
+  GIFtoBMP(rig.convert, path);
   Raster expected = picture;
   expected.SetPixel(1, 0, own);
   EXPECT_EQ(FirstDifference(ReadBmpFile(rig.state.ComposedFile), expected), "");
 
-  GIFtoJPEG(rig.ctx, rig.log, path);
+  GIFtoJPEG(rig.convert, rig.log, path);
   EXPECT_EQ(rig.state.ComposedFile, rig.Output("anim.jpg"));
   EXPECT_EQ(FirstDifference(rig.LastCanvas(), expected), "");
   EXPECT_EQ(rig.log.Lines().size(), 1u);
@@ -82,20 +84,22 @@ TEST(Conversions, AnEmptyColourTextFailsOnlyThePngRoutines) {
   ConvertRig rig;
   rig.state.BackgroundGreen = "";
   const std::string png = rig.Picture("p.png", MakePng(PatternRgba(2, 2)));
-  EXPECT_THROW(PNGtoJPEG(rig.ctx, rig.log, png), ConversionError);
-  EXPECT_THROW(PNGtoBMP(rig.ctx, png), ConversionError);
-  EXPECT_NO_THROW(JPEGtoBMP(rig.ctx, rig.Picture("j.jpg", EncodeJpeg(PatternRaster(2, 2), 90))));
-  EXPECT_NO_THROW(GIFtoBMP(rig.ctx, rig.Picture("g.gif", MakeGif(PatternRaster(2, 2)))));
+  EXPECT_THROW(PNGtoJPEG(rig.convert, rig.log, png), ConversionError);
+  EXPECT_THROW(PNGtoBMP(rig.convert, png), ConversionError);
+  EXPECT_NO_THROW(
+      JPEGtoBMP(rig.convert, rig.Picture("j.jpg", EncodeJpeg(PatternRaster(2, 2), 90))));
+  EXPECT_NO_THROW(GIFtoBMP(rig.convert, rig.Picture("g.gif", MakeGif(PatternRaster(2, 2)))));
 }
 
 TEST(Conversions, FailuresReachTheCallerAndWriteNothingNew) {
   ConvertRig rig;
-  EXPECT_THROW(PNGtoJPEG(rig.ctx, rig.log, rig.Picture("kaputt.png", {1, 2, 3})), ImageFormatError);
-  EXPECT_THROW(GIFtoBMP(rig.ctx, rig.dir.File("fehlt.gif")), FileReadError);
+  EXPECT_THROW(PNGtoJPEG(rig.convert, rig.log, rig.Picture("kaputt.png", {1, 2, 3})),
+               ImageFormatError);
+  EXPECT_THROW(GIFtoBMP(rig.convert, rig.dir.File("fehlt.gif")), FileReadError);
   EXPECT_TRUE(std::filesystem::is_empty(rig.state.WallpaperFolder));
   // The output is named before it is written: a folder that has gone fails the write.
   std::filesystem::remove(rig.state.WallpaperFolder);
-  EXPECT_THROW(JPEGtoBMP(rig.ctx, rig.Picture("j.jpg", EncodeJpeg(PatternRaster(2, 2), 90))),
+  EXPECT_THROW(JPEGtoBMP(rig.convert, rig.Picture("j.jpg", EncodeJpeg(PatternRaster(2, 2), 90))),
                FileWriteError);
   EXPECT_EQ(rig.state.ComposedFile, rig.Output("j.bmp"));
   EXPECT_TRUE(rig.log.Lines().empty());
@@ -104,7 +108,7 @@ TEST(Conversions, FailuresReachTheCallerAndWriteNothingNew) {
 TEST(Conversions, NoLogLineWithoutTheLogWindow) {
   ConvertRig rig;
   rig.log.SetWindowExists(false);
-  PNGtoJPEG(rig.ctx, rig.log, rig.Picture("p.png", MakePng(PatternRgba(2, 2))));
+  PNGtoJPEG(rig.convert, rig.log, rig.Picture("p.png", MakePng(PatternRgba(2, 2))));
   EXPECT_TRUE(rig.log.Lines().empty());
 }
 

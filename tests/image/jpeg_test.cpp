@@ -1,4 +1,5 @@
-#include "image/jpeg.h"
+#include "image/jpeg_decode.h"
+#include "image/jpeg_encode.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // jpeglib.h needs FILE and size_t declared before it.
@@ -680,6 +682,32 @@ TEST(JpegEncode, APainterPaintsEveryRowOnceJustBeforeItIsEncoded) {
     EXPECT_TRUE(canvas == picture);
     EXPECT_TRUE(ours == EncodeJpeg(picture, 100));
     EXPECT_EQ(painter.RowsNotPainted(1, 0, h), 0);
+  }
+}
+
+TEST(JpegEncode, WhatAPainterThrowsReachesTheCallerOnceTheThreadsAreDone) {
+  // Throws while painting one row: in the only strip, and in one of many strips compressed on
+  // other threads.
+  class FailingPainter final : public BandPainter {
+   public:
+    explicit FailingPainter(int row) : row_(row) {}
+    std::optional<Colour> PlainColour(RowBand) const override { return std::nullopt; }
+    void Paint(RowBand band) override {
+      if (band.top <= row_ && row_ < band.bottom) throw RasterError("row " + std::to_string(row_));
+    }
+
+   private:
+    int row_;
+  };
+  for (auto [w, h, row] : {std::tuple{70, 90, 40}, std::tuple{1000, 777, 500}}) {
+    Raster canvas(w, h);
+    FailingPainter painter(row);
+    try {
+      EncodeJpeg(canvas, 100, painter, nullptr);
+      ADD_FAILURE() << "nothing thrown for " << w << " x " << h;
+    } catch (const RasterError& e) {
+      EXPECT_EQ(std::string(e.what()), "row " + std::to_string(row));
+    }
   }
 }
 

@@ -8,7 +8,7 @@
 #include "base/path.h"
 #include "image/bmp.h"
 #include "image/file_io.h"
-#include "image/jpeg.h"
+#include "image/jpeg_decode.h"
 #include "support/picture_files.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"

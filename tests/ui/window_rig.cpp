@@ -7,7 +7,7 @@
 #include "desktop/apply.h"
 #include "image/bmp.h"
 #include "image/file_io.h"
-#include "image/jpeg.h"
+#include "image/jpeg_encode.h"
 #include "support/picture_files.h"
 
 namespace tapisto::test {

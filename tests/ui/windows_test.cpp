@@ -5,7 +5,7 @@
 #include <set>
 
 #include "base/error.h"
-#include "image/jpeg.h"
+#include "image/jpeg_decode.h"
 #include "state/style_table.h"
 #include "ui/donation_picture.h"
 #include "ui/layout.h"

@@ -12,7 +12,7 @@
 #include "desktop/win32/win32_text.h"
 #include "image/bmp.h"
 #include "image/colour.h"
-#include "image/jpeg.h"
+#include "image/jpeg_decode.h"
 #include "support/temp_dir.h"
 #include "ui/layout.h"
 #include "ui/win32/view_geometry.h"

@@ -8,7 +8,7 @@
 
 #include "desktop_rig.h"
 #include "image/bmp.h"
-#include "image/jpeg.h"
+#include "image/jpeg_encode.h"
 #include "support/picture_files.h"
 #include "support/recording_settings.h"
 

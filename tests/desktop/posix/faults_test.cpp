@@ -10,7 +10,7 @@
 #include "desktop_rig.h"
 #include "image/bmp.h"
 #include "image/file_io.h"
-#include "image/jpeg.h"
+#include "image/jpeg_decode.h"
 #include "support/file_size_limit.h"
 #include "support/picture_files.h"
 

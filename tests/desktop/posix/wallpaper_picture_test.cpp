@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "image/bmp.h"
-#include "image/jpeg.h"
+#include "image/jpeg_encode.h"
 #include "support/picture_files.h"
 #include "support/temp_dir.h"
 

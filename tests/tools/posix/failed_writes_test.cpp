@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "image/bmp.h"
-#include "image/jpeg.h"
+#include "image/jpeg_encode.h"
 #include "support/file_size_limit.h"
 #include "support/picture_files.h"
 #include "support/run_program.h"

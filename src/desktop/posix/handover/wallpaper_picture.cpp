@@ -4,7 +4,7 @@
 #include "base/path.h"
 #include "image/bmp.h"
 #include "image/gif.h"
-#include "image/jpeg.h"
+#include "image/jpeg_decode.h"
 #include "image/png.h"
 #include "image/rgba_image.h"
 

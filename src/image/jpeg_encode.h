@@ -1,23 +1,15 @@
-// JPEG files through the IJG libjpeg API (libjpeg-turbo).
+// Writing JPEG files through the IJG libjpeg API (libjpeg-turbo): the strip-parallel encoder.
 #pragma once
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
-#include "image/limits.h"
 #include "image/plain_strips.h"
 #include "image/raster.h"
 
 namespace tapisto {
-
-// Decodes a baseline or progressive, greyscale or colour JPEG into a raster of pixel format
-// Bit24. CMYK/YCCK files are refused, and so is a file whose data ends early ("JPEG data ends
-// early"), even when only its end marker is missing. Throws ImageFormatError
-// (ImageTooLargeError over `limits`).
-Raster DecodeJpeg(std::span<const std::uint8_t> bytes, const ImageLimits& limits = {});
 
 // Encodes `raster` as a colour, baseline JPEG at `quality` (1 to 100; a value outside is
 // clamped), every other setting the library's default (4:2:0 sampling, the standard Huffman
@@ -27,15 +19,16 @@ Raster DecodeJpeg(std::span<const std::uint8_t> bytes, const ImageLimits& limits
 // each pixel is ignored. A raster with a zero dimension gives no bytes at all.
 std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality);
 
-// The pixels of a raster that is painted while it is encoded. Its methods are called from the
-// threads that compress the picture, with bands that never overlap; they must not throw.
+// The pixels of a raster that is painted while it is encoded. Paint is called from the
+// threads that compress the picture, with bands that never overlap.
 class BandPainter {
  public:
   virtual ~BandPainter() = default;
   // The one colour of every pixel in `band` when the painter knows it without painting it;
   // such a band may then be left unpainted. Nothing when it does not know.
   virtual std::optional<Colour> PlainColour(RowBand band) const = 0;
-  // Paints the rows of `band`.
+  // Paints the rows of `band`. What it throws leaves EncodeJpeg as it was thrown, once every
+  // thread is done.
   virtual void Paint(RowBand band) = 0;
 };
 
@@ -50,8 +43,6 @@ class BandPainter {
 std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality, BandPainter& painter,
                                      PlainStripCache* plainStrips);
 
-// The file at `path` (up to limits.maxInputBytes), decoded as DecodeJpeg does.
-Raster ReadJpegFile(const std::string& path, const ImageLimits& limits = {});
 // Replaces `path` with EncodeJpeg(raster, quality); an empty raster writes an empty file.
 void WriteJpegFile(const Raster& raster, int quality, const std::string& path);
 

@@ -1,228 +1,5 @@
-// JPEG (ISO/IEC 10918-1, JFIF) reading and writing through the IJG libjpeg API as libjpeg-turbo
-// provides it.
-//
-// libjpeg reports fatal errors through a callback that must not return. Ours longjmps back into
-// RunGuarded, the only function that calls setjmp; every libjpeg call happens inside a "step"
-// run by it, and steps and RunGuarded hold only trivially destructible locals, so the jump
-// skips no destructor. The failure becomes an ImageFormatError once RunGuarded has returned, so
-// no C++ exception ever passes through libjpeg's frames.
-//
-// Data that ends early: when the input runs out, libjpeg warns and pads the rest with an end
-// marker, so a cut file would decode into a picture whose lower part is grey. A wallpaper
-// showing that is plainly wrong, so any premature end is an error ("JPEG data ends early"),
-// raised the moment libjpeg notices it. This includes a file that lacks only its final end
-// marker: libjpeg cannot tell that case from a progressive file cut between two scans. Other
-// warnings (stray bytes between segments, a corrupt stretch of entropy-coded data) leave a
-// picture libjpeg has repaired as viewers do; they are accepted, and the last one is added to
-// the message should a fatal error follow.
-//
-// Pixels go straight between libjpeg and the raster's rows: libjpeg-turbo's RGBX layout is the
-// raster's Colour layout (R, G, B, pad in memory) on a little-endian machine.
-#include "image/jpeg.h"
-
-#include <algorithm>
-#include <atomic>
-#include <bit>
-#include <csetjmp>
-#include <cstdio>
-#include <cstdlib>
-#include <limits>
-#include <system_error>
-#include <thread>
-
-// jpeglib.h needs FILE and size_t declared before it, jerror.h needs jpeglib.h.
-#include <jpeglib.h>
-
-#include <jerror.h>
-
-#include "base/error.h"
-#include "image/file_io.h"
-#include "image/plain_strips.h"
-
-namespace tapisto {
-
-static_assert(std::endian::native == std::endian::little,
-              "Raster pixels are handed to libjpeg as RGBX bytes, which needs a little-endian "
-              "machine");
-static_assert(sizeof(Colour) == 4);
-
-namespace {
-
-// A progressive file may repeat scans without end, each one costing a pass over the whole
-// picture. Real files use about ten; this bounds the work a hostile file can ask for.
-constexpr int kMaxScans = 500;
-
-// Rows handed to libjpeg per call.
-constexpr int kRowBatch = 16;
-
-const char kDataEndsEarly[] = "JPEG data ends early";
-
-struct ErrorManager {
-  jpeg_error_mgr pub;  // first, so libjpeg's pointer to it is a pointer to the whole
-  std::jmp_buf jump;
-  // The fatal error, formatted; valid once RunGuarded returned false.
-  char message[JMSG_LENGTH_MAX];
-  // The latest warning, formatted; empty while there was none.
-  char lastWarning[JMSG_LENGTH_MAX];
-};
-
-ErrorManager& ManagerOf(j_common_ptr cinfo) noexcept {
-  return *reinterpret_cast<ErrorManager*>(cinfo->err);
-}
-
-[[noreturn]] void FailWith(j_common_ptr cinfo, const char* message) noexcept {
-  ErrorManager& err = ManagerOf(cinfo);
-  std::snprintf(err.message, sizeof err.message, "%s", message);
-  std::longjmp(err.jump, 1);
-}
-
-[[noreturn]] void ErrorExit(j_common_ptr cinfo) noexcept {
-  ErrorManager& err = ManagerOf(cinfo);
-  (*cinfo->err->format_message)(cinfo, err.message);
-  std::longjmp(err.jump, 1);
-}
-
-void EmitMessage(j_common_ptr cinfo, int level) noexcept {
-  if (level >= 0) return;  // trace output
-  if (cinfo->err->msg_code == JWRN_JPEG_EOF) FailWith(cinfo, kDataEndsEarly);
-  ErrorManager& err = ManagerOf(cinfo);
-  (*cinfo->err->format_message)(cinfo, err.lastWarning);
-  ++cinfo->err->num_warnings;
-}
-
-void OutputMessage(j_common_ptr) noexcept {}
-
-void ProgressMonitor(j_common_ptr cinfo) noexcept {
-  if (!cinfo->is_decompressor) return;
-  const auto* dinfo = reinterpret_cast<j_decompress_ptr>(cinfo);
-  if (dinfo->input_scan_number <= kMaxScans) return;
-  ErrorManager& err = ManagerOf(cinfo);
-  std::snprintf(err.message, sizeof err.message, "the file has more than %d scans", kMaxScans);
-  std::longjmp(err.jump, 1);
-}
-
-void InstallErrorManager(ErrorManager& err) noexcept {
-  jpeg_std_error(&err.pub);
-  err.pub.error_exit = ErrorExit;
-  err.pub.emit_message = EmitMessage;
-  err.pub.output_message = OutputMessage;
-  err.message[0] = '\0';
-  err.lastWarning[0] = '\0';
-}
-
-// Runs step(context) with libjpeg's error exit aimed at this frame. Returns false when libjpeg
-// gave up; err.message then says why.
-using Step = void (*)(void* context) noexcept;
-bool RunGuarded(ErrorManager& err, Step step, void* context) noexcept {
-  if (setjmp(err.jump) != 0) return false;
-  step(context);
-  return true;
-}
-
-std::string FailureText(const ErrorManager& err) {
-  const std::string message(err.message);
-  if (message == kDataEndsEarly) return message;
-  std::string text = "JPEG: " + message;
-  if (err.lastWarning[0] != '\0')
-    text += " (after the warning: " + std::string(err.lastWarning) + ")";
-  return text;
-}
-
-// ---- decoding ----
-
-struct DecodeContext {
-  jpeg_decompress_struct* cinfo;
-  const unsigned char* data;
-  unsigned long size;
-  Colour* pixels;  // the raster's first row; rows follow without padding
-  bool stalled;    // libjpeg returned no row although rows were left
-};
-
-void CreateDecompressStep(void* cinfo) noexcept {
-  jpeg_create_decompress(static_cast<jpeg_decompress_struct*>(cinfo));
-}
-
-void ReadHeaderStep(void* p) noexcept {
-  auto& c = *static_cast<DecodeContext*>(p);
-  jpeg_mem_src(c.cinfo, c.data, c.size);
-  jpeg_read_header(c.cinfo, TRUE);
-}
-
-void StartDecompressStep(void* p) noexcept {
-  jpeg_start_decompress(static_cast<DecodeContext*>(p)->cinfo);
-}
-
-void ReadScanlinesStep(void* p) noexcept {
-  auto& c = *static_cast<DecodeContext*>(p);
-  jpeg_decompress_struct& cinfo = *c.cinfo;
-  const std::size_t width = cinfo.output_width;
-  JSAMPROW rows[kRowBatch];
-  while (cinfo.output_scanline < cinfo.output_height) {
-    const JDIMENSION first = cinfo.output_scanline;
-    const JDIMENSION left = cinfo.output_height - first;
-    const JDIMENSION wanted = left < kRowBatch ? left : JDIMENSION{kRowBatch};
-    for (JDIMENSION i = 0; i < wanted; ++i) {
-      rows[i] = reinterpret_cast<JSAMPROW>(c.pixels + (first + i) * width);
-    }
-    const JDIMENSION got = jpeg_read_scanlines(&cinfo, rows, wanted);
-    if (got == 0) {
-      c.stalled = true;
-      return;
-    }
-    // libjpeg-turbo fills the pad byte with 0xFF; a raster keeps it 0.
-    Colour* const begin = c.pixels + first * width;
-    Colour* const end = begin + got * width;
-    for (Colour* px = begin; px != end; ++px) *px &= 0x00FFFFFFu;
-  }
-  jpeg_finish_decompress(&cinfo);
-}
-
-// Owns a decompressor and destroys it on every way out.
-class Decompressor {
- public:
-  Decompressor() {
-    InstallErrorManager(err_);
-    cinfo_.err = &err_.pub;
-  }
-  ~Decompressor() { jpeg_destroy_decompress(&cinfo_); }
-  Decompressor(const Decompressor&) = delete;
-  Decompressor& operator=(const Decompressor&) = delete;
-
-  jpeg_decompress_struct& cinfo() noexcept { return cinfo_; }
-
-  // Runs one step; a libjpeg failure inside it becomes an ImageFormatError here.
-  void Run(Step step, void* context) {
-    if (!RunGuarded(err_, step, context)) throw ImageFormatError(FailureText(err_));
-  }
-
-  void Create() {
-    Run(CreateDecompressStep, &cinfo_);
-    progress_.progress_monitor = ProgressMonitor;
-    cinfo_.progress = &progress_;
-  }
-
- private:
-  ErrorManager err_{};
-  jpeg_decompress_struct cinfo_{};  // zeroed, so destroying it is safe before creation
-  jpeg_progress_mgr progress_{};
-};
-
-void CheckColourSpace(const jpeg_decompress_struct& cinfo) {
-  switch (cinfo.jpeg_color_space) {
-    case JCS_GRAYSCALE:
-    case JCS_YCbCr:
-    case JCS_RGB:
-      return;
-    case JCS_CMYK:
-    case JCS_YCCK:
-      throw ImageFormatError("JPEG: CMYK pictures are not supported");
-    default:
-      throw ImageFormatError("JPEG: unsupported colour space with " +
-                             std::to_string(cinfo.num_components) + " components");
-  }
-}
-
-// ---- encoding ----
+// JPEG (ISO/IEC 10918-1, JFIF) encoding through the IJG libjpeg API as libjpeg-turbo provides
+// it; the error plumbing is shared with the decoder (image/jpeg_errors.h).
 //
 // A big picture is encoded in horizontal strips, each a whole number of MCU rows, on as many
 // threads as the machine has cores. Every strip is compressed as a picture of its own with the
@@ -232,6 +9,28 @@ void CheckColourSpace(const jpeg_decompress_struct& cinfo) {
 // picture with that restart interval, and it decodes to the same pixels as a file without
 // restarts. How a picture is cut depends on its size alone, never on the number of cores, so
 // every machine writes the same bytes.
+//
+// Pixels go straight from the raster's rows to libjpeg: libjpeg-turbo's RGBX layout is the
+// raster's Colour layout (R, G, B, pad in memory) on a little-endian machine.
+#include "image/jpeg_encode.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <exception>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include "base/error.h"
+#include "image/file_io.h"
+#include "image/jpeg_errors.h"
+
+namespace tapisto {
+
+using namespace jpeg_detail;
+
+namespace {
 
 // 4:2:0 sampling: an MCU covers 16 x 16 pixels.
 constexpr int kMcuSize = 16;
@@ -320,13 +119,23 @@ struct Strip {
   PlainStripCache::Bytes kept;  // the bytes of a plain strip compressed before, if any
   bool ok = false;
   char failure[JMSG_LENGTH_MAX] = {};
+  // What the painter threw; it is rethrown on the calling thread once every strip is done.
+  std::exception_ptr paintFailure;
 };
 
 // Paints the strip's rows up to `end` (counted from its first row) that are not painted yet.
-void PaintStripRows(Strip& s, int end) {
-  if (s.painter == nullptr || end <= s.paintedRows) return;
-  s.painter->Paint(RowBand{s.firstRow + s.paintedRows, s.firstRow + end});
+// Returns false when the painter threw; the exception is kept in the strip, and no exception
+// ever reaches libjpeg's frames.
+bool PaintStripRows(Strip& s, int end) noexcept {
+  if (s.painter == nullptr || end <= s.paintedRows) return true;
+  try {
+    s.painter->Paint(RowBand{s.firstRow + s.paintedRows, s.firstRow + end});
+  } catch (...) {
+    s.paintFailure = std::current_exception();
+    return false;
+  }
   s.paintedRows = end;
+  return true;
 }
 
 void CreateCompressStep(void* p) noexcept {
@@ -358,7 +167,8 @@ void CompressStep(void* p) noexcept {
     const JDIMENSION first = cinfo.next_scanline;
     const JDIMENSION left = cinfo.image_height - first;
     const JDIMENSION count = left < kRowBatch ? left : JDIMENSION{kRowBatch};
-    PaintStripRows(s, static_cast<int>(first + count));
+    // A strip whose painting failed is left unfinished: libjpeg's state is dropped unused.
+    if (!PaintStripRows(s, static_cast<int>(first + count))) return;
     for (JDIMENSION i = 0; i < count; ++i) {
       // libjpeg reads input rows only; its API merely lacks the const.
       rows[i] = const_cast<JSAMPROW>(reinterpret_cast<const JSAMPLE*>(
@@ -376,7 +186,8 @@ void CompressStrip(Strip& strip) noexcept {
   jpeg_compress_struct cinfo{};
   cinfo.err = &err.pub;
   strip.cinfo = &cinfo;
-  strip.ok = RunGuarded(err, CreateCompressStep, &strip) && RunGuarded(err, CompressStep, &strip);
+  strip.ok = RunGuarded(err, CreateCompressStep, &strip) && RunGuarded(err, CompressStep, &strip) &&
+             !strip.paintFailure;
   if (!strip.ok) std::snprintf(strip.failure, sizeof strip.failure, "%s", err.message);
   jpeg_destroy_compress(&cinfo);
   strip.cinfo = nullptr;
@@ -475,62 +286,6 @@ StreamLayout LayoutOf(const unsigned char* data, std::size_t size) {
   return layout;
 }
 
-// A file too short for the picture its header claims is refused before its pixels are
-// allocated: a few hundred damaged bytes must not cost gigabytes and seconds. The bound: every
-// 8 x 8 block of every component has a DC coefficient, coded in the first scan that reaches the
-// component (in a progressive file too, whose first DC scan codes every block), and a Huffman
-// code is at least one bit long. So the scan data of a Huffman-coded file holds at least one
-// bit per block, and the file at least (blocks + 7) / 8 bytes. Arithmetic coding can spend less
-// than a bit on a block and is not bounded here.
-void CheckLeastSize(const jpeg_decompress_struct& cinfo, std::size_t fileBytes) {
-  if (cinfo.arith_code) return;
-  std::uint64_t blocks = 0;
-  for (int i = 0; i < cinfo.num_components; ++i) {
-    const jpeg_component_info& component = cinfo.comp_info[i];
-    blocks += std::uint64_t{component.width_in_blocks} * component.height_in_blocks;
-  }
-  const std::uint64_t least = (blocks + 7) / 8;
-  if (fileBytes < least) {
-    throw ImageFormatError("JPEG: " + std::to_string(cinfo.image_width) + " x " +
-                           std::to_string(cinfo.image_height) + " pixels take at least " +
-                           std::to_string(least) + " bytes, the file has " +
-                           std::to_string(fileBytes) + ": it is damaged");
-  }
-}
-
-}  // namespace
-
-Raster DecodeJpeg(std::span<const std::uint8_t> bytes, const ImageLimits& limits) {
-  if (bytes.size() > std::numeric_limits<unsigned long>::max()) {
-    throw ImageTooLargeError("JPEG: file of " + std::to_string(bytes.size()) +
-                             " bytes is too large");
-  }
-  Decompressor d;
-  jpeg_decompress_struct& cinfo = d.cinfo();
-  DecodeContext context{&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()), nullptr,
-                        false};
-  d.Create();
-  d.Run(ReadHeaderStep, &context);
-  CheckColourSpace(cinfo);
-  CheckHeader("JPEG", cinfo.image_width, cinfo.image_height, limits);
-  CheckLeastSize(cinfo, bytes.size());
-
-  cinfo.out_color_space = JCS_EXT_RGBX;
-  Raster raster(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
-  raster.SetFormat(PixelFormat::Bit24);
-  context.pixels = raster.Row(0);
-
-  d.Run(StartDecompressStep, &context);
-  if (cinfo.output_width != cinfo.image_width || cinfo.output_height != cinfo.image_height ||
-      cinfo.output_components != 4) {
-    throw ImageFormatError("JPEG: decoder output does not match the picture's size");
-  }
-  d.Run(ReadScanlinesStep, &context);
-  if (context.stalled) throw ImageFormatError(kDataEndsEarly);
-  return raster;
-}
-
-namespace {
 // EncodeJpeg, the raster painted by `painter` where one is given.
 std::vector<std::uint8_t> Encode(const Raster& raster, int quality, BandPainter* painter,
                                  PlainStripCache* plainStrips) {
@@ -558,6 +313,10 @@ std::vector<std::uint8_t> Encode(const Raster& raster, int quality, BandPainter*
     EncodeStrip(strips[0]);
   } else {
     EncodeStrips(strips);
+  }
+  // The threads are done: a painter's failure leaves the encoder as it was thrown.
+  for (const Strip& s : strips) {
+    if (s.paintFailure) std::rethrow_exception(s.paintFailure);
   }
   for (const Strip& s : strips) {
     // libjpeg fails here only when memory runs out.
@@ -600,11 +359,6 @@ std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality) {
 std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality, BandPainter& painter,
                                      PlainStripCache* plainStrips) {
   return Encode(raster, quality, &painter, plainStrips);
-}
-
-Raster ReadJpegFile(const std::string& path, const ImageLimits& limits) {
-  const std::vector<std::uint8_t> bytes = ReadWholeFile(path, limits.maxInputBytes);
-  return DecodeJpeg(bytes, limits);
 }
 
 void WriteJpegFile(const Raster& raster, int quality, const std::string& path) {

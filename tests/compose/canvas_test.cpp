@@ -1,7 +1,8 @@
-#include "compose/screen_canvas.h"
+#include "compose/canvas.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ RgbaImage SeeThrough(int w, int h) {
   return image;
 }
 
-TEST(ScreenCanvas, BandsInAnyOrderGiveThePixelsOfPaintingAllAtOnce) {
+TEST(Canvas, BandsInAnyOrderGiveThePixelsOfPaintingAllAtOnce) {
   const Colour background = ComposeRgb(10, 20, 30);
   const Raster photo = Numbered(30, 25);
   const RgbaImage logo = SeeThrough(13, 9);
@@ -44,6 +45,17 @@ TEST(ScreenCanvas, BandsInAnyOrderGiveThePixelsOfPaintingAllAtOnce) {
   DrawRgba(expected, logo, 30, -2);
   DrawRgbaMirrored(expected, logo, 2, 26);
 
+  // The steps own what they draw: the canvas outlives the pictures it was made from.
+  const auto canvasOf = [&] {
+    const auto sharedPhoto = std::make_shared<const Raster>(photo);
+    const auto sharedLogo = std::make_shared<const RgbaImage>(logo);
+    Canvas canvas(W, H, background, covered);
+    canvas.Add(PlaceRaster(sharedPhoto, 4, 3, 30, 25));
+    canvas.Add(PlaceRaster(sharedPhoto, -6, 20, 30, 25, true));
+    canvas.Add(PlaceRgba(sharedLogo, 30, -2));
+    canvas.Add(PlaceRgba(sharedLogo, 2, 26, true));
+    return canvas;
+  };
   const std::vector<std::vector<RowBand>> orders = {
       {{0, H}},
       {{20, 32}, {0, 7}, {7, 20}},
@@ -54,26 +66,28 @@ TEST(ScreenCanvas, BandsInAnyOrderGiveThePixelsOfPaintingAllAtOnce) {
   };
   for (std::size_t i = 0; i < orders.size(); ++i) {
     SCOPED_TRACE("order " + std::to_string(i));
-    ScreenCanvas canvas(W, H, background, covered);
-    canvas.Record([&](Raster& r, RowBand band) { BitBlt(r, 4, 3, 30, 25, photo, 0, 0, band); },
-                  RowsOf(3, 25));
-    canvas.Record([&](Raster& r, RowBand band) { BitBltMirrored(r, -6, 20, 30, 25, photo, band); },
-                  RowsOf(20, 25));
-    canvas.Record([&](Raster& r, RowBand band) { DrawRgba(r, logo, 30, -2, band); }, RowsOf(-2, 9));
-    canvas.Record([&](Raster& r, RowBand band) { DrawRgbaMirrored(r, logo, 2, 26, band); },
-                  RowsOf(26, 9));
+    Canvas canvas = canvasOf();
     for (const RowBand& band : orders[i]) canvas.Paint(band);
     const Raster& painted = canvas.Painted();
     EXPECT_TRUE(painted == expected);
     EXPECT_TRUE(canvas.Painted() == expected) << "painted again";
   }
+  // Only rows no step reaches are plain: the steps reach rows -2 to 34 here.
+  Canvas canvas = canvasOf();
+  EXPECT_EQ(canvas.PlainColour({0, H}), std::nullopt);
+  Canvas low(W, 60, background);
+  low.Add(PlaceRgba(std::make_shared<const RgbaImage>(logo), 2, 26));
+  EXPECT_EQ(low.PlainColour({0, 26}), background);
+  EXPECT_EQ(low.PlainColour({30, 35}), std::nullopt);
+  EXPECT_EQ(low.PlainColour({35, 60}), background);
+  EXPECT_EQ(Canvas().PlainColour({0, 1}), std::nullopt);
 }
 
-TEST(ScreenCanvas, OnlyTheCoveredPartIsLeftForTheStepsAndEmptyCanvasesPaintNothing) {
+TEST(Canvas, OnlyTheCoveredPartIsLeftForTheStepsAndEmptyCanvasesPaintNothing) {
   const Colour background = ComposeRgb(1, 2, 3);
   // A hole reaching past the canvas is clipped; a reversed one leaves nothing unpainted.
   for (const Rect& hole : {Rect{-3, 5, 10, 50}, Rect{12, 3, 4, 9}}) {
-    ScreenCanvas canvas(16, 12, background, hole);
+    Canvas canvas(16, 12, background, hole);
     const Raster& painted = canvas.Painted();
     int wrong = 0;
     for (int y = 0; y < 12; ++y)
@@ -83,9 +97,9 @@ TEST(ScreenCanvas, OnlyTheCoveredPartIsLeftForTheStepsAndEmptyCanvasesPaintNothi
       }
     EXPECT_EQ(wrong, 0);
   }
-  ScreenCanvas empty;
+  Canvas empty;
   EXPECT_TRUE(empty.Painted().Empty());
-  ScreenCanvas flat(0, 5, background);
+  Canvas flat(0, 5, background);
   flat.Paint({0, 5});
   EXPECT_TRUE(flat.Painted().Empty());
 }

@@ -2,10 +2,10 @@
 // the file open, whatever that handle shares, and for a file with the read-only attribute.
 #include <gtest/gtest.h>
 
-#include "compose/toolkit.h"
 #include "desktop/native_files.h"
 #include "desktop/win32/win32_text.h"
 #include "desktop/win32/windows_api.h"
+#include "image/wallpaper_file.h"
 #include "support/picture_files.h"
 #include "support/temp_dir.h"
 

@@ -7,8 +7,8 @@
 
 #include <filesystem>
 
-#include "compose/toolkit.h"
 #include "desktop/native_files.h"
+#include "image/wallpaper_file.h"
 #include "support/picture_files.h"
 #include "support/temp_dir.h"
 

@@ -1,0 +1,94 @@
+// Canvas: the picture a composition saves, described once as a list of steps and painted by
+// one renderer, either whole (a BMP save, the observer, tests) or band by band while the JPEG
+// encoder compresses it (as its BandPainter).
+//
+// The canvas starts as its fill: the background colour everywhere but a hole that the caller's
+// next step overwrites whole. Each step then places a picture: a raster copied as BitBlt does
+// (or mirrored left to right as BitBltMirrored does), or an RGBA picture drawn over the canvas
+// by its alpha (or mirrored). Steps own or share what they draw, so a canvas depends on nothing
+// that lives outside it. Painting is deferred: each band of rows is painted just before it is
+// compressed, on the thread that compresses it, so the painting runs on all cores and the
+// encoder reads pixels that are still in the cache. Bands that only the fill reaches are known
+// to be plain without being painted. The pixels come out exactly as if every step had been
+// done at once, in order.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "image/colour.h"
+#include "image/jpeg_encode.h"
+#include "image/raster.h"
+#include "image/rgba_image.h"
+
+namespace tapisto {
+
+// Rows [y, y + height) as a band, its edges clamped to the range of int.
+RowBand RowsOf(int y, int height);
+
+// One placement on a canvas, with what it draws: either `raster`, whose w x h block at (0, 0)
+// goes to (x, y), or `rgba`, drawn whole with its top-left corner at (x, y).
+struct CanvasStep {
+  std::shared_ptr<const Raster> raster;
+  std::shared_ptr<const RgbaImage> rgba;
+  int x = 0;
+  int y = 0;
+  int w = 0;  // the raster's block; an RGBA picture's own size
+  int h = 0;
+  bool mirrored = false;  // left to right
+};
+
+CanvasStep PlaceRaster(std::shared_ptr<const Raster> raster, int x, int y, int w, int h,
+                       bool mirrored = false);
+CanvasStep PlaceRgba(std::shared_ptr<const RgbaImage> picture, int x, int y, bool mirrored = false);
+
+class Canvas final : public BandPainter {
+ public:
+  // A 0 x 0 canvas.
+  Canvas() = default;
+  // A width x height canvas in `background`, except inside `covered`, which the caller's
+  // next step overwrites whole. Throws RasterError for a size over the picture limits.
+  Canvas(int width, int height, Colour background, Rect covered = {});
+
+  Canvas(Canvas&&) = default;
+  Canvas& operator=(Canvas&&) = default;
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+
+  int Height() const noexcept { return raster_.Height(); }
+
+  // Adds `step` after the steps added before.
+  void Add(CanvasStep step);
+
+  // The background colour when no step but the fill reaches any row of `band`.
+  std::optional<Colour> PlainColour(RowBand band) const override;
+
+  // Paints the rows of `band` that are not painted yet; every row is painted once. Safe to
+  // call from several threads at once for bands that do not overlap.
+  void Paint(RowBand band) override;
+
+  // The canvas with every step done.
+  const Raster& Painted();
+
+  // The raster as far as it is painted, for an encoder that paints it band by band through
+  // Paint.
+  const Raster& Unfinished() const noexcept { return raster_; }
+
+ private:
+  // The renderer: the fill and every step, on rows [top, bottom).
+  void Render(int top, int bottom);
+
+  Raster raster_;
+  bool filled_ = false;  // false for a 0 x 0 canvas made by default
+  Rect hole_;
+  std::vector<CanvasStep> steps_;
+  // The rows each step may change, and the rows of the fill's hole.
+  std::vector<RowBand> reached_;
+  // One flag per row: painted. A byte each, so that threads marking disjoint bands never
+  // write the same memory.
+  std::vector<std::uint8_t> painted_;
+};
+
+}  // namespace tapisto

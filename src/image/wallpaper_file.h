@@ -1,0 +1,53 @@
+// Saving the wallpaper file: a composed or converted picture written as JPEG or BMP, never
+// over a file another program holds; and the desktop background colour pictures are placed
+// over. Compositions and conversions both save through here.
+#pragma once
+
+#include <string>
+
+#include "image/colour.h"
+#include "image/jpeg_encode.h"
+#include "image/plain_strips.h"
+#include "image/raster.h"
+#include "ports/files.h"
+#include "state/wallpaper_state.h"
+
+namespace tapisto {
+
+// Told of every picture just saved, before encoding shaped it: lets a caller see the saved
+// pixels exactly (the JPEG file holds them only approximately).
+class CanvasObserver {
+ public:
+  virtual ~CanvasObserver() = default;
+  virtual void CanvasSaved(const Raster& canvas, const std::string& path) = 0;
+};
+
+// Where saved pictures go besides their file.
+struct CanvasSaving {
+  Files& files;
+  CanvasObserver* canvasObserver = nullptr;
+  // Keeps the bytes of plain JPEG strips between saves; none: every save compresses its plain
+  // strips afresh (a strip repeated within one picture is still compressed once).
+  PlainStripCache* plainStrips = nullptr;
+};
+
+// True when a file `path` exists and cannot be opened for reading and writing with no sharing
+// at this moment; false when there is no such file or the open succeeds.
+bool IsFileLocked(Files& files, const std::string& path);
+
+// ComposeRgb of BackgroundRed, BackgroundGreen and BackgroundBlue, converted blue first. A
+// text that is not an integer throws ConversionError.
+Colour BackgroundColourOf(const WallpaperState& state);
+
+// Writes `canvas` to `path` as a JPEG of quality 100 (a 0 x 0 canvas gives an empty file), or
+// as a BMP in its own pixel format. A file in use or read-only is not replaced: both throw
+// FileWriteError, and the file that was there stays whole.
+//
+// With a `painter`, `canvas` is the raster it paints: each band is painted as it is encoded
+// (see EncodeJpeg), and the rest before the observer sees the canvas. What the painter throws
+// reaches the caller as thrown, and no file is written then.
+void SaveCanvasAsJpeg(const CanvasSaving& saving, const Raster& canvas, const std::string& path,
+                      BandPainter* painter = nullptr);
+void SaveCanvasAsBmp(const CanvasSaving& saving, const Raster& canvas, const std::string& path);
+
+}  // namespace tapisto
