@@ -8,6 +8,8 @@ tapisto_packages_build=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev zli
 tapisto_packages_build+=(qt6-base-dev fonts-dejavu-core)
 # The icon rendered from its SVG, tapisto-tool's manual page made from its --help.
 tapisto_packages_build+=(librsvg2-bin help2man)
+# The layering check of the sources (a test) is a Python script.
+tapisto_packages_build+=(python3)
 # The start-up benchmark's timer waits for the X server's damage events.
 tapisto_packages_build+=(libxcb-damage0-dev)
 # The packaging test: the install tree's checks, the Debian package (dpkg-shlibdeps) and
