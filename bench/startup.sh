@@ -13,20 +13,8 @@ bin=build/default/bin
 for program in first_frame bare_window Tapisto; do
   [ -x "$bin/$program" ] || { echo "build $program first" >&2; exit 1; }
 done
-work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-trap 'kill $xvfb; rm -rf "$work"' EXIT
-while [ ! -s "$work/display" ]; do sleep 0.05; done
-export DISPLAY=:$(cat "$work/display")
-export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/runtime
-unset DBUS_SESSION_BUS_ADDRESS XDG_CURRENT_DESKTOP DESKTOP_SESSION
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-# The first start writes the settings file; it is tried again while the server is not ready.
-for ((try = 0; try < 50; try++)); do
-  "$bin/first_frame" "$bin/Tapisto" >/dev/null 2>&1 && break
-  sleep 0.1
-done
+source bench/startup/session.sh
+first_start "$bin/first_frame" "$bin/Tapisto"
 
 for ((i = 0; i < runs; i++)); do
   # Alternating which goes first, so a busy spell of the machine falls on both alike.

@@ -20,23 +20,8 @@ for named in "$@"; do
   programs+=("${named#*=}")
   [ -x "${programs[-1]}" ] || { echo "no program ${programs[-1]}" >&2; exit 1; }
 done
-work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-trap 'kill $xvfb; rm -rf "$work"' EXIT
-while [ ! -s "$work/display" ]; do sleep 0.05; done
-export DISPLAY=:$(cat "$work/display")
-export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/runtime
-unset DBUS_SESSION_BUS_ADDRESS XDG_CURRENT_DESKTOP DESKTOP_SESSION
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-# Each program's first start (Tapisto's writes the settings file), tried again while the
-# server is not ready.
-for program in "${programs[@]}"; do
-  for ((try = 0; try < 50; try++)); do
-    "$frame" "$program" >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-done
+source bench/startup/session.sh
+for program in "${programs[@]}"; do first_start "$frame" "$program"; done
 
 count=${#programs[@]}
 for ((i = 0; i < runs; i++)); do

@@ -14,19 +14,8 @@ frame=build/default/bin/first_frame
 for program in bare_window Tapisto; do
   [ -x "$bin/$program" ] || { echo "build $program first" >&2; exit 1; }
 done
-work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-trap 'kill $xvfb; rm -rf "$work"' EXIT
-while [ ! -s "$work/display" ]; do sleep 0.05; done
-export DISPLAY=:$(cat "$work/display")
-export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/runtime
-unset DBUS_SESSION_BUS_ADDRESS XDG_CURRENT_DESKTOP DESKTOP_SESSION
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-for ((try = 0; try < 50; try++)); do
-  "$frame" "$bin/Tapisto" >/dev/null 2>&1 && break
-  sleep 0.1
-done
+source bench/startup/session.sh
+first_start "$frame" "$bin/Tapisto"
 for program in bare_window Tapisto; do
   FIRST_FRAME_LIBRARIES=$work/$program "$frame" "$bin/$program" >/dev/null
   sort -o "$work/$program" "$work/$program"
