@@ -74,6 +74,7 @@ class ConsoleDialogs final : public Dialogs {
 class SavedFiles final : public CanvasObserver {
  public:
   void CanvasSaved(const Raster&, const std::string& path) override { paths_.push_back(path); }
+  bool LooksAtPixels() const noexcept override { return false; }
   bool Saved(const std::string& path) const {
     for (const std::string& saved : paths_) {
       if (saved == path) return true;

@@ -177,7 +177,10 @@ Raster DecodeJpeg(std::span<const std::uint8_t> bytes, const ImageLimits& limits
   CheckLeastSize(cinfo, bytes.size());
 
   cinfo.out_color_space = JCS_EXT_RGBX;
-  Raster raster(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
+  // Left unpainted: the decoder writes every row, or fails and the raster is dropped.
+  Raster raster;
+  raster.SetSizeUnpainted(static_cast<int>(cinfo.image_width),
+                          static_cast<int>(cinfo.image_height));
   raster.SetFormat(PixelFormat::Bit24);
   context.pixels = raster.Row(0);
 

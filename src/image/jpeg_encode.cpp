@@ -18,6 +18,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <exception>
+#include <new>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -117,6 +118,9 @@ struct Strip {
   jpeg_compress_struct* cinfo = nullptr;
   StripDestination out;
   PlainStripCache::Bytes kept;  // the bytes of a plain strip compressed before, if any
+  // One row of the plain colour, handed to libjpeg for every row of a plain strip: such a
+  // strip is compressed without painting the raster, whose pages are then never touched.
+  std::vector<Colour> plainRow;
   bool ok = false;
   char failure[JMSG_LENGTH_MAX] = {};
   // What the painter threw; it is rethrown on the calling thread once every strip is done.
@@ -167,10 +171,15 @@ void CompressStep(void* p) noexcept {
     const JDIMENSION first = cinfo.next_scanline;
     const JDIMENSION left = cinfo.image_height - first;
     const JDIMENSION count = left < kRowBatch ? left : JDIMENSION{kRowBatch};
+    if (!s.plainRow.empty()) {
+      // libjpeg reads input rows only; its API merely lacks the const.
+      std::fill_n(rows, count, reinterpret_cast<JSAMPROW>(s.plainRow.data()));
+      jpeg_write_scanlines(&cinfo, rows, count);
+      continue;
+    }
     // A strip whose painting failed is left unfinished: libjpeg's state is dropped unused.
     if (!PaintStripRows(s, static_cast<int>(first + count))) return;
     for (JDIMENSION i = 0; i < count; ++i) {
-      // libjpeg reads input rows only; its API merely lacks the const.
       rows[i] = const_cast<JSAMPROW>(reinterpret_cast<const JSAMPLE*>(
           s.raster->Row(s.firstRow + static_cast<int>(first + i))));
     }
@@ -208,6 +217,11 @@ void EncodeStrip(Strip& strip) noexcept {
   if (strip.kept) {
     strip.ok = true;
     return;
+  }
+  try {
+    strip.plainRow.assign(static_cast<std::size_t>(strip.raster->Width()), *plain);
+  } catch (const std::bad_alloc&) {
+    // No room for the row: the strip's rows are painted and read from the raster instead.
   }
   CompressStrip(strip);
   if (!strip.ok) return;

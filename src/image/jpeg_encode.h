@@ -38,8 +38,8 @@ class BandPainter {
 // knows to be all of one colour is compressed once and its bytes kept in `plainStrips` (or,
 // without one, for this picture only) and used again whenever the same strip comes back: a
 // canvas is mostly background, and each offset step writes the same plain strips. Such a strip
-// is not painted when its bytes are at hand. The bytes are those EncodeJpeg gives for the
-// painted raster.
+// is never painted: it is compressed from one row of its colour, so its part of the raster is
+// not even touched. The bytes are those EncodeJpeg gives for the painted raster.
 std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality, BandPainter& painter,
                                      PlainStripCache* plainStrips);
 

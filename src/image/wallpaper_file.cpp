@@ -45,9 +45,10 @@ void SaveCanvasAsJpeg(const CanvasSaving& saving, const Raster& canvas, const st
                     path);
   }
   if (saving.canvasObserver == nullptr) return;
-  // Plain strips whose bytes the encoder had at hand were left unpainted; only an observer
-  // looks at the canvas after this.
-  if (painter != nullptr) painter->Paint({0, canvas.Height()});
+  // The encoder leaves plain strips unpainted; only an observer looks at the canvas after this.
+  if (painter != nullptr && saving.canvasObserver->LooksAtPixels()) {
+    painter->Paint({0, canvas.Height()});
+  }
   saving.canvasObserver->CanvasSaved(canvas, path);
 }
 

@@ -20,6 +20,10 @@ class CanvasObserver {
  public:
   virtual ~CanvasObserver() = default;
   virtual void CanvasSaved(const Raster& canvas, const std::string& path) = 0;
+  // False for an observer that only wants to know which files were saved: the canvas it is
+  // given is then painted only as far as the encoder needed it (plain strips stay unpainted),
+  // which spares painting most of a screen.
+  virtual bool LooksAtPixels() const noexcept { return true; }
 };
 
 // Where saved pictures go besides their file.
@@ -44,8 +48,8 @@ Colour BackgroundColourOf(const WallpaperState& state);
 // FileWriteError, and the file that was there stays whole.
 //
 // With a `painter`, `canvas` is the raster it paints: each band is painted as it is encoded
-// (see EncodeJpeg), and the rest before the observer sees the canvas. What the painter throws
-// reaches the caller as thrown, and no file is written then.
+// (see EncodeJpeg), and the rest before an observer that looks at pixels sees the canvas. What the
+// painter throws reaches the caller as thrown, and no file is written then.
 void SaveCanvasAsJpeg(const CanvasSaving& saving, const Raster& canvas, const std::string& path,
                       BandPainter* painter = nullptr);
 void SaveCanvasAsBmp(const CanvasSaving& saving, const Raster& canvas, const std::string& path);
