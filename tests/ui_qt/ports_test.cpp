@@ -9,9 +9,11 @@
 #include <functional>
 #include <limits>
 
+#include "base/version.h"
 #include "qt_test_registry.h"
 #include "test_helpers.h"
 #include "ui/qt/application_icon.h"
+#include "ui/qt/once_drawn.h"
 #include "ui/qt/qt_dialogs.h"
 #include "ui/qt/qt_ports.h"
 #include "ui/qt/view_metrics.h"
@@ -145,13 +147,30 @@ class QtPortsTest : public QObject {
   }
 
   // The icon comes from the PNGs the build renders next to the programs (bin/../share/icons),
-  // where an installed Tapisto finds them too: the window sizes, not the launcher sizes.
-  void windowIconHasTheWindowSizes() {
+  // where an installed Tapisto finds them too: the window sizes, not the launcher sizes, each
+  // with the pixels Qt's own reader finds in the file. The windows get it once the main
+  // window has been drawn.
+  void windowIconHasTheWindowSizesOnceTheWindowIsDrawn() {
     const QIcon icon = ApplicationIcon();
     QVERIFY(!icon.isNull());
     const QList<QSize> sizes = icon.availableSizes();
     QCOMPARE(sizes, (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}}));
-    QCOMPARE(icon.pixmap(QSize(16, 16)).size(), QSize(16, 16));
+    for (const QSize& size : sizes) {
+      const QImage file(QString("%1/../share/icons/hicolor/%2x%2/apps/%3.png")
+                            .arg(QCoreApplication::applicationDirPath())
+                            .arg(size.width())
+                            .arg(QString::fromUtf8(kApplicationId.data())));
+      QVERIFY(!file.isNull());
+      // Both as pixmaps hold them: premultiplied.
+      QCOMPARE(icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+               file.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    }
+
+    QApplication::setWindowIcon(QIcon());
+    QWidget window;
+    window.show();
+    RunOnceDrawn(window, [] { QApplication::setWindowIcon(ApplicationIcon()); });
+    QTRY_COMPARE(QApplication::windowIcon().availableSizes(), sizes);
   }
 };
 

@@ -2,12 +2,39 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
+#include <QImage>
+#include <QPixmap>
+#include <algorithm>
+#include <cstddef>
 
 #include "base/version.h"
+#include "image/png.h"
+#include "image/rgba_image.h"
 #include "ui/qt/qt_text.h"
 
 namespace tapisto {
+
+namespace {
+
+// The PNG at `path` as a pixmap; none when it is missing or unreadable. Read with the
+// program's own PNG reader: asking Qt to read a file by name makes it load and probe every
+// image format plugin first, which costs the start more than the icon itself.
+QPixmap IconPixmap(const QString& path) {
+  try {
+    const RgbaImage png = ReadPngFile(QFile::encodeName(path).toStdString());
+    QImage image(png.width, png.height, QImage::Format_RGBA8888);
+    for (int y = 0; y < png.height; ++y) {
+      const auto* row = reinterpret_cast<const uchar*>(&png.At(0, y));
+      std::copy(row, row + std::size_t{4} * static_cast<std::size_t>(png.width), image.scanLine(y));
+    }
+    return QPixmap::fromImage(image);
+  } catch (...) {
+    return {};  // a window without an icon still works
+  }
+}
+
+}  // namespace
 
 QIcon ApplicationIcon() {
   const QString name =
@@ -19,8 +46,9 @@ QIcon ApplicationIcon() {
   // from the icon theme, by the desktop entry's name, in every size.
   QIcon icon;
   for (const int size : {16, 32, 48, 64}) {
-    const QString file = theme.filePath(QString("%1x%1/apps/%2.png").arg(size).arg(name));
-    if (QFileInfo::exists(file)) icon.addFile(file, QSize(size, size));
+    const QPixmap pixmap =
+        IconPixmap(theme.filePath(QString("%1x%1/apps/%2.png").arg(size).arg(name)));
+    if (!pixmap.isNull()) icon.addPixmap(pixmap);
   }
   return icon;
 }

@@ -2,6 +2,7 @@
 // gives them the application object, the boxes, the message pump, the screen and the clock,
 // and the POSIX backends give them the settings, the files, the shell and the desktop refresh.
 #include <QApplication>
+#include <memory>
 
 #include "base/version.h"
 #include "desktop/posix/handover/posix_refresh.h"
@@ -13,6 +14,7 @@
 #include "ui/qt/application_icon.h"
 #include "ui/qt/log_window.h"
 #include "ui/qt/main_window.h"
+#include "ui/qt/once_drawn.h"
 #include "ui/qt/qt_application.h"
 #include "ui/qt/qt_dialogs.h"
 #include "ui/qt/qt_ports.h"
@@ -23,7 +25,6 @@ int main(int argc, char** argv) {
   QApplication qtApplication(argc, argv);
   // The desktop entry's name lets Wayland desktops match the windows to the menu entry.
   QGuiApplication::setDesktopFileName(tapisto::ToQString(tapisto::kApplicationId));
-  QApplication::setWindowIcon(tapisto::ApplicationIcon());
   tapisto::QtApplication application(qtApplication);
   tapisto::QtScreen screen;
   tapisto::QtMessagePump pump;
@@ -48,9 +49,15 @@ int main(int argc, char** argv) {
   try {
     program.Start();
     tapisto::MainWindowView mainWindow(*program.Form1(), dialogs);
-    tapisto::LogWindowView logWindow(*program.Form2(), dialogs);
     dialogs.SetOwner(&mainWindow);
     mainWindow.show();
+    // The window icon and the log window, which starts hidden, once the main window shows:
+    // the start waits for neither. Lines logged before are in the log's model.
+    std::unique_ptr<tapisto::LogWindowView> logWindow;
+    tapisto::RunOnceDrawn(mainWindow, [&] {
+      QApplication::setWindowIcon(tapisto::ApplicationIcon());
+      logWindow = std::make_unique<tapisto::LogWindowView>(*program.Form2(), dialogs);
+    });
     result = QApplication::exec();
     dialogs.SetOwner(nullptr);
   } catch (...) {
