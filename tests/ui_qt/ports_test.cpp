@@ -159,7 +159,8 @@ class QtPortsTest : public QObject {
       const QImage file(QString("%1/../share/icons/hicolor/%2x%2/apps/%3.png")
                             .arg(QCoreApplication::applicationDirPath())
                             .arg(size.width())
-                            .arg(QString::fromUtf8(kApplicationId.data())));
+                            .arg(QString::fromUtf8(kApplicationId.data(),
+                                                   static_cast<qsizetype>(kApplicationId.size()))));
       QVERIFY(!file.isNull());
       // Both as pixmaps hold them: premultiplied.
       QCOMPARE(icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),

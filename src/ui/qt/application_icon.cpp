@@ -5,8 +5,6 @@
 #include <QFile>
 #include <QImage>
 #include <QPixmap>
-#include <algorithm>
-#include <cstddef>
 
 #include "base/version.h"
 #include "image/png.h"
@@ -23,12 +21,9 @@ namespace {
 QPixmap IconPixmap(const QString& path) {
   try {
     const RgbaImage png = ReadPngFile(QFile::encodeName(path).toStdString());
-    QImage image(png.width, png.height, QImage::Format_RGBA8888);
-    for (int y = 0; y < png.height; ++y) {
-      const auto* row = reinterpret_cast<const uchar*>(&png.At(0, y));
-      std::copy(row, row + std::size_t{4} * static_cast<std::size_t>(png.width), image.scanLine(y));
-    }
-    return QPixmap::fromImage(image);
+    // The reader's pixels are RGBA bytes, rows without padding; the pixmap takes a copy.
+    return QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(png.pixels.data()), png.width,
+                                     png.height, png.width * 4, QImage::Format_RGBA8888));
   } catch (...) {
     return {};  // a window without an icon still works
   }
