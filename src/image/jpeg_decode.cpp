@@ -9,6 +9,7 @@
 #include "image/jpeg_decode.h"
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -66,6 +67,25 @@ void StartDecompressStep(void* p) noexcept {
   jpeg_start_decompress(static_cast<DecodeContext*>(p)->cinfo);
 }
 
+// libjpeg-turbo fills the pad byte of each RGBX pixel with 0xFF; a raster keeps it 0. Where the
+// compiler has vector types, four pixels are cleared at a time: pixel by pixel this pass took
+// a tenth of the decoding of a big photo.
+void ClearPadBytes(Colour* pixels, std::size_t n) noexcept {
+  std::size_t i = 0;
+#if defined(__GNUC__)
+  using Quad = std::uint32_t __attribute__((vector_size(16)));
+  static_assert(sizeof(Colour) == sizeof(std::uint32_t));
+  constexpr Quad kColourBits = {0x00FFFFFFu, 0x00FFFFFFu, 0x00FFFFFFu, 0x00FFFFFFu};
+  for (; i + 4 <= n; i += 4) {
+    Quad q;
+    std::memcpy(&q, pixels + i, sizeof q);
+    q &= kColourBits;
+    std::memcpy(pixels + i, &q, sizeof q);
+  }
+#endif
+  for (; i < n; ++i) pixels[i] &= 0x00FFFFFFu;
+}
+
 void ReadScanlinesStep(void* p) noexcept {
   auto& c = *static_cast<DecodeContext*>(p);
   jpeg_decompress_struct& cinfo = *c.cinfo;
@@ -83,10 +103,7 @@ void ReadScanlinesStep(void* p) noexcept {
       c.stalled = true;
       return;
     }
-    // libjpeg-turbo fills the pad byte with 0xFF; a raster keeps it 0.
-    Colour* const begin = c.pixels + first * width;
-    Colour* const end = begin + got * width;
-    for (Colour* px = begin; px != end; ++px) *px &= 0x00FFFFFFu;
+    ClearPadBytes(c.pixels + first * width, got * width);
   }
   jpeg_finish_decompress(&cinfo);
 }
