@@ -151,9 +151,9 @@ void ComposeWith(benchmark::State& st, bool freshBackground) {
   const auto style = static_cast<Style>(st.range(0));
   const auto source = static_cast<Source>(st.range(1));
   test::ComposeRig rig;
-  PlainStripCache plainStrips;  // as the program keeps them from one save to the next
+  StripCache keptStrips;  // as the program keeps them from one save to the next
   rig.ctx.canvasObserver = nullptr;
-  rig.ctx.plainStrips = &plainStrips;
+  rig.ctx.keptStrips = &keptStrips;
   rig.screen.width = static_cast<int>(st.range(2));
   rig.screen.height = static_cast<int>(st.range(3));
   const std::string picture = source == kPng400x300
@@ -205,10 +205,10 @@ void OffsetStep(benchmark::State& st) {
   const auto source = static_cast<Source>(st.range(1));
   test::ComposeRig rig;
   PictureCache cache;
-  PlainStripCache plainStrips;
+  StripCache keptStrips;
   rig.ctx.canvasObserver = nullptr;
   rig.ctx.pictureCache = &cache;
-  rig.ctx.plainStrips = &plainStrips;
+  rig.ctx.keptStrips = &keptStrips;
   rig.screen.width = static_cast<int>(st.range(2));
   rig.screen.height = rig.screen.width * 9 / 16;
   const std::string picture = source == kPng400x300

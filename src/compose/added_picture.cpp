@@ -33,7 +33,7 @@ void AddPictureWin10(CompositionContext& ctx, const std::string& fileName,
     const int width = base->Width();
     const int height = base->Height();
     Canvas canvas(width, height, background, {0, 0, width, height});
-    canvas.Add(PlaceRaster(base, 0, 0, width, height));
+    canvas.Add(PlaceFixedRaster(base));
     const int y = ctx.controls.OffsetY();
     const int x = ctx.controls.OffsetX();
     canvas.Add(PlaceSource(picture, x, y, false));

@@ -17,6 +17,14 @@ CanvasStep PlaceRaster(std::shared_ptr<const Raster> raster, int x, int y, int w
   return {std::move(raster), nullptr, x, y, w, h, mirrored};
 }
 
+CanvasStep PlaceFixedRaster(std::shared_ptr<const Raster> raster) {
+  const int w = raster->Width();
+  const int h = raster->Height();
+  CanvasStep step{std::move(raster), nullptr, 0, 0, w, h, false};
+  step.fixed = true;
+  return step;
+}
+
 CanvasStep PlaceRgba(std::shared_ptr<const RgbaImage> picture, int x, int y, bool mirrored) {
   const int w = picture->width;
   const int h = picture->height;
@@ -31,21 +39,44 @@ Canvas::Canvas(int width, int height, Colour background, Rect covered) : filled_
   hole_ = {std::clamp(covered.left, 0, raster_.Width()), std::clamp(covered.top, 0, Height()),
            std::clamp(covered.right, 0, raster_.Width()), std::clamp(covered.bottom, 0, Height())};
   if (hole_.left >= hole_.right || hole_.top >= hole_.bottom) hole_ = {};
-  // The hole holds no background: its rows are not plain.
-  if (hole_.top < hole_.bottom) reached_.push_back({hole_.top, hole_.bottom});
 }
 
 void Canvas::Add(CanvasStep step) {
-  reached_.push_back(RowsOf(step.y, step.h));
   steps_.push_back(std::move(step));
 }
 
-std::optional<Colour> Canvas::PlainColour(RowBand band) const {
+namespace {
+
+bool Overlap(RowBand a, RowBand b) {
+  return a.top < b.bottom && b.top < a.bottom;
+}
+
+// Whether the raster step writes every pixel of `band`, all columns of a canvas `width` wide.
+bool CoversBand(const CanvasStep& s, RowBand band, int width) {
+  if (s.raster == nullptr) return false;
+  const std::int64_t w = std::min(s.w, s.raster->Width());
+  const std::int64_t h = std::min(s.h, s.raster->Height());
+  return s.x <= 0 && s.x + w >= width && s.y <= band.top && s.y + h >= band.bottom;
+}
+
+}  // namespace
+
+std::optional<StripContent> Canvas::ContentOf(RowBand band) const {
   if (!filled_) return std::nullopt;
-  for (const RowBand& rows : reached_) {
-    if (rows.top < band.bottom && band.top < rows.bottom) return std::nullopt;
+  // The last step that reaches the band is what it shows, if it covers the band alone.
+  for (auto s = steps_.rbegin(); s != steps_.rend(); ++s) {
+    if (!Overlap(RowsOf(s->y, s->h), band)) continue;
+    if (!s->fixed || !CoversBand(*s, band, raster_.Width())) return std::nullopt;
+    StripContent content;
+    content.picture = s->raster;
+    content.x = s->x;
+    content.y = s->y - band.top;
+    content.mirrored = s->mirrored;
+    return content;
   }
-  return raster_.FillColour();
+  // No step reaches it: the fill, unless its hole does.
+  if (Overlap({hole_.top, hole_.bottom}, band)) return std::nullopt;
+  return PlainStrip(raster_.FillColour());
 }
 
 void Canvas::Render(int top, int bottom) {

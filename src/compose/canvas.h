@@ -9,8 +9,10 @@
 // that lives outside it. Painting is deferred: each band of rows is painted just before it is
 // compressed, on the thread that compresses it, so the painting runs on all cores and the
 // encoder reads pixels that are still in the cache. Bands that only the fill reaches are known
-// to be plain without being painted. The pixels come out exactly as if every step had been
-// done at once, in order.
+// to be plain without being painted, and bands that a fixed raster step covers alone (the
+// start wallpaper under an added picture) are known to show that raster: the encoder keeps
+// such strips from one offset step to the next. The pixels come out exactly as if every step
+// had been done at once, in order.
 #pragma once
 
 #include <cstdint>
@@ -38,10 +40,15 @@ struct CanvasStep {
   int w = 0;  // the raster's block; an RGBA picture's own size
   int h = 0;
   bool mirrored = false;  // left to right
+  // Placed the same way at every offset step, so that the strips it alone covers are worth
+  // keeping: the encoder then compresses them once.
+  bool fixed = false;
 };
 
 CanvasStep PlaceRaster(std::shared_ptr<const Raster> raster, int x, int y, int w, int h,
                        bool mirrored = false);
+// The raster placed whole at (0, 0), the same at every offset step.
+CanvasStep PlaceFixedRaster(std::shared_ptr<const Raster> raster);
 CanvasStep PlaceRgba(std::shared_ptr<const RgbaImage> picture, int x, int y, bool mirrored = false);
 
 class Canvas final : public BandPainter {
@@ -62,8 +69,9 @@ class Canvas final : public BandPainter {
   // Adds `step` after the steps added before.
   void Add(CanvasStep step);
 
-  // The background colour when no step but the fill reaches any row of `band`.
-  std::optional<Colour> PlainColour(RowBand band) const override;
+  // The background colour when no step but the fill reaches any row of `band`; the raster of
+  // a fixed step when that step is the last to reach the band and covers all of it.
+  std::optional<StripContent> ContentOf(RowBand band) const override;
 
   // Paints the rows of `band` that are not painted yet; every row is painted once. Safe to
   // call from several threads at once for bands that do not overlap.
@@ -84,8 +92,6 @@ class Canvas final : public BandPainter {
   bool filled_ = false;  // false for a 0 x 0 canvas made by default
   Rect hole_;
   std::vector<CanvasStep> steps_;
-  // The rows each step may change, and the rows of the fill's hole.
-  std::vector<RowBand> reached_;
   // One flag per row: painted. A byte each, so that threads marking disjoint bands never
   // write the same memory.
   std::vector<std::uint8_t> painted_;

@@ -31,9 +31,10 @@ struct CompositionContext {
   // Keeps decoded pictures between compositions while their files are unchanged; none: every
   // composition decodes afresh.
   PictureCache* pictureCache = nullptr;
-  // Keeps the bytes of plain JPEG strips between saves; none: every save compresses its plain
-  // strips afresh (a strip repeated within one picture is still compressed once).
-  PlainStripCache* plainStrips = nullptr;
+  // Keeps the bytes of JPEG strips known without painting (plain, or the start wallpaper
+  // alone) between saves; none: every save compresses them afresh (a plain strip repeated
+  // within one picture is still compressed once).
+  StripCache* keptStrips = nullptr;
 };
 
 }  // namespace tapisto

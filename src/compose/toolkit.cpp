@@ -226,7 +226,7 @@ void BusyFileWait(CompositionContext& ctx, const std::string& failureText) {
 }
 
 CanvasSaving SavingOf(const CompositionContext& ctx) {
-  return {ctx.files, ctx.canvasObserver, ctx.plainStrips};
+  return {ctx.files, ctx.canvasObserver, ctx.keptStrips};
 }
 
 }  // namespace tapisto

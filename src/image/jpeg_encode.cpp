@@ -107,9 +107,9 @@ struct Strip {
   std::size_t Size() const noexcept { return kept ? kept->size() : out.size; }
 
   const Raster* raster = nullptr;
-  BandPainter* painter = nullptr;          // null: the raster is painted already
-  PlainStripCache* plainStrips = nullptr;  // where plain strips' bytes are kept, with a painter
-  std::optional<Colour> plain;             // the one colour of all the strip, as the painter knows
+  BandPainter* painter = nullptr;     // null: the raster is painted already
+  StripCache* keptStrips = nullptr;   // where known strips' bytes are kept, with a painter
+  std::optional<StripContent> known;  // what all the strip shows, as the painter knows
   int firstRow = 0;
   int rowCount = 0;
   int paintedRows = 0;  // rows of the strip painted so far: each is painted once only
@@ -117,7 +117,7 @@ struct Strip {
   unsigned restartInterval = 0;
   jpeg_compress_struct* cinfo = nullptr;
   StripDestination out;
-  PlainStripCache::Bytes kept;  // the bytes of a plain strip compressed before, if any
+  StripCache::Bytes kept;  // the bytes of a known strip compressed before, if any
   // One row of the plain colour, handed to libjpeg for every row of a plain strip: such a
   // strip is compressed without painting the raster, whose pages are then never touched.
   std::vector<Colour> plainRow;
@@ -202,26 +202,28 @@ void CompressStrip(Strip& strip) noexcept {
   strip.cinfo = nullptr;
 }
 
-// Compresses one strip, or takes the bytes kept for a plain one; safe to run on any thread,
+// Compresses one strip, or takes the bytes kept for a known one; safe to run on any thread,
 // and never throws.
 void EncodeStrip(Strip& strip) noexcept {
-  const std::optional<Colour> plain = strip.plain;
-  if (!plain) {
+  if (!strip.known) {
     CompressStrip(strip);
     return;
   }
-  PlainStripCache& cache = *strip.plainStrips;
-  const PlainStripKey key{strip.raster->Width(), strip.rowCount, *plain & 0x00FFFFFFu,
-                          strip.quality, strip.restartInterval};
+  StripCache& cache = *strip.keptStrips;
+  const StripKey key{strip.raster->Width(), strip.rowCount, strip.quality, strip.restartInterval,
+                     *strip.known};
   strip.kept = cache.Find(key);
   if (strip.kept) {
     strip.ok = true;
     return;
   }
-  try {
-    strip.plainRow.assign(static_cast<std::size_t>(strip.raster->Width()), *plain);
-  } catch (const std::bad_alloc&) {
-    // No room for the row: the strip's rows are painted and read from the raster instead.
+  if (strip.known->picture == nullptr) {
+    try {
+      strip.plainRow.assign(static_cast<std::size_t>(strip.raster->Width()),
+                            strip.known->colour & 0x00FFFFFFu);
+    } catch (const std::bad_alloc&) {
+      // No room for the row: the strip's rows are painted and read from the raster instead.
+    }
   }
   CompressStrip(strip);
   if (!strip.ok) return;
@@ -234,20 +236,24 @@ void EncodeStrip(Strip& strip) noexcept {
 }
 
 // The order strips are taken in: first one plain strip of each kind (colour and height), then
-// the strips that are not plain, then the other plain ones, which by then mostly find the
-// bytes of their kind kept.
+// the other strips, then the other plain ones, which by then mostly find the bytes of their
+// kind kept.
+bool IsPlain(const Strip& s) {
+  return s.known && s.known->picture == nullptr;
+}
+
 std::vector<std::size_t> WorkOrder(const std::vector<Strip>& strips) {
   std::vector<std::size_t> first;
   std::vector<std::size_t> busy;
   std::vector<std::size_t> repeated;
   for (std::size_t i = 0; i < strips.size(); ++i) {
     const Strip& s = strips[i];
-    if (!s.plain) {
+    if (!IsPlain(s)) {
       busy.push_back(i);
       continue;
     }
     const bool seen = std::any_of(first.begin(), first.end(), [&](std::size_t j) {
-      return strips[j].plain == s.plain && strips[j].rowCount == s.rowCount;
+      return strips[j].known->colour == s.known->colour && strips[j].rowCount == s.rowCount;
     });
     (seen ? repeated : first).push_back(i);
   }
@@ -302,26 +308,30 @@ StreamLayout LayoutOf(const unsigned char* data, std::size_t size) {
 
 // EncodeJpeg, the raster painted by `painter` where one is given.
 std::vector<std::uint8_t> Encode(const Raster& raster, int quality, BandPainter* painter,
-                                 PlainStripCache* plainStrips) {
+                                 StripCache* keptStrips) {
   if (raster.Empty()) return {};
   // Out-of-range qualities are clamped, as libjpeg itself would: the value comes from a
   // setting, and the nearest valid quality is what such a setting means.
   quality = quality < 1 ? 1 : (quality > 100 ? 100 : quality);
 
-  PlainStripCache forThisPicture;
-  if (plainStrips == nullptr) plainStrips = &forThisPicture;
+  // Without a cache of the caller's, plain strips are still kept for this picture: most of a
+  // canvas is often one colour. A picture strip can't come back within one picture.
+  const bool picturesKept = keptStrips != nullptr;
+  StripCache forThisPicture;
+  if (keptStrips == nullptr) keptStrips = &forThisPicture;
   const StripPlan plan = PlanStrips(raster.Width(), raster.Height());
   std::vector<Strip> strips(static_cast<std::size_t>(plan.strips));
   for (std::size_t i = 0; i < strips.size(); ++i) {
     Strip& s = strips[i];
     s.raster = &raster;
     s.painter = painter;
-    s.plainStrips = plainStrips;
+    s.keptStrips = keptStrips;
     s.firstRow = static_cast<int>(i) * plan.rows;
     s.rowCount = std::min(plan.rows, raster.Height() - s.firstRow);
     s.quality = quality;
     s.restartInterval = plan.restartInterval;
-    if (painter != nullptr) s.plain = painter->PlainColour({s.firstRow, s.firstRow + s.rowCount});
+    if (painter != nullptr) s.known = painter->ContentOf({s.firstRow, s.firstRow + s.rowCount});
+    if (s.known && s.known->picture != nullptr && !picturesKept) s.known.reset();
   }
   if (strips.size() == 1) {
     EncodeStrip(strips[0]);
@@ -371,8 +381,8 @@ std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality) {
 }
 
 std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality, BandPainter& painter,
-                                     PlainStripCache* plainStrips) {
-  return Encode(raster, quality, &painter, plainStrips);
+                                     StripCache* keptStrips) {
+  return Encode(raster, quality, &painter, keptStrips);
 }
 
 void WriteJpegFile(const Raster& raster, int quality, const std::string& path) {

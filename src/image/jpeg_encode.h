@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "image/plain_strips.h"
 #include "image/raster.h"
+#include "image/strip_cache.h"
 
 namespace tapisto {
 
@@ -24,9 +24,9 @@ std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality);
 class BandPainter {
  public:
   virtual ~BandPainter() = default;
-  // The one colour of every pixel in `band` when the painter knows it without painting it;
-  // such a band may then be left unpainted. Nothing when it does not know.
-  virtual std::optional<Colour> PlainColour(RowBand band) const = 0;
+  // What every pixel of `band` is, when the painter knows it without painting: one colour, or
+  // the pixels of a picture that covers the whole band. Nothing when it does not know.
+  virtual std::optional<StripContent> ContentOf(RowBand band) const = 0;
   // Paints the rows of `band`. What it throws leaves EncodeJpeg as it was thrown, once every
   // thread is done.
   virtual void Paint(RowBand band) = 0;
@@ -34,14 +34,15 @@ class BandPainter {
 
 // EncodeJpeg of a raster that `painter` paints while it is encoded: each band of rows is
 // painted just before it is compressed, on the thread that compresses it, so painting runs on
-// all cores and the encoder reads pixels that are still in the cache. A strip that the painter
-// knows to be all of one colour is compressed once and its bytes kept in `plainStrips` (or,
-// without one, for this picture only) and used again whenever the same strip comes back: a
-// canvas is mostly background, and each offset step writes the same plain strips. Such a strip
-// is never painted: it is compressed from one row of its colour, so its part of the raster is
-// not even touched. The bytes are those EncodeJpeg gives for the painted raster.
+// all cores and the encoder reads pixels that are still in the cache. A strip whose content
+// the painter knows (ContentOf) is compressed once and its bytes kept in `keptStrips` (or,
+// without one, for this picture only), and used again whenever the same strip comes back: a
+// canvas is mostly background or start wallpaper, and each offset step writes the same strips.
+// A strip found kept is not painted, and a plain one never is: it is compressed from one row
+// of its colour, so its part of the raster is not even touched. The bytes are those EncodeJpeg
+// gives for the painted raster.
 std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality, BandPainter& painter,
-                                     PlainStripCache* plainStrips);
+                                     StripCache* keptStrips);
 
 // Replaces `path` with EncodeJpeg(raster, quality); an empty raster writes an empty file.
 void WriteJpegFile(const Raster& raster, int quality, const std::string& path);

@@ -41,7 +41,7 @@ void SaveCanvasAsJpeg(const CanvasSaving& saving, const Raster& canvas, const st
   if (painter == nullptr) {
     WriteCanvasFile(saving.files, EncodeJpeg(canvas, kJpegQuality), path);
   } else {
-    WriteCanvasFile(saving.files, EncodeJpeg(canvas, kJpegQuality, *painter, saving.plainStrips),
+    WriteCanvasFile(saving.files, EncodeJpeg(canvas, kJpegQuality, *painter, saving.keptStrips),
                     path);
   }
   if (saving.canvasObserver == nullptr) return;

@@ -7,8 +7,8 @@
 
 #include "image/colour.h"
 #include "image/jpeg_encode.h"
-#include "image/plain_strips.h"
 #include "image/raster.h"
+#include "image/strip_cache.h"
 #include "ports/files.h"
 #include "state/wallpaper_state.h"
 
@@ -30,9 +30,10 @@ class CanvasObserver {
 struct CanvasSaving {
   Files& files;
   CanvasObserver* canvasObserver = nullptr;
-  // Keeps the bytes of plain JPEG strips between saves; none: every save compresses its plain
-  // strips afresh (a strip repeated within one picture is still compressed once).
-  PlainStripCache* plainStrips = nullptr;
+  // Keeps the bytes of JPEG strips known without painting (plain, or the start wallpaper
+  // alone) between saves; none: every save compresses them afresh (a plain strip repeated
+  // within one picture is still compressed once).
+  StripCache* keptStrips = nullptr;
 };
 
 // True when a file `path` exists and cannot be opened for reading and writing with no sharing

@@ -30,8 +30,8 @@ TForm1::TForm1(const WindowPorts& ports, LogLines& log)
       SpinEdit2(ports.timers),
       ports_(ports),
       log_(log),
-      compose_{state_, ports.screen,       ports.pump, ports.clock, ports.files,  ports.dialogs,
-               *this,  kNativePathFlavour, nullptr,    &pictures_,  &plainStrips_},
+      compose_{state_, ports.screen,       ports.pump, ports.clock, ports.files, ports.dialogs,
+               *this,  kNativePathFlavour, nullptr,    &pictures_,  &keptStrips_},
       desktop_{compose_, ports.settings, ports.refresh, ports.shell, log, *this},
       focused_("Edit1") {
   BuildControls();

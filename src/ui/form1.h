@@ -16,7 +16,7 @@
 #include "compose/composition_context.h"
 #include "compose/picture_cache.h"
 #include "desktop/desktop_context.h"
-#include "image/plain_strips.h"
+#include "image/strip_cache.h"
 #include "ports/desktop_controls.h"
 #include "ports/window_ports.h"
 #include "state/log_lines.h"
@@ -148,8 +148,8 @@ class TForm1 final : public DesktopControls {
   WindowPorts ports_;
   LogLines& log_;
   WallpaperState state_;
-  PictureCache pictures_;        // decoded pictures reused while their files are unchanged
-  PlainStripCache plainStrips_;  // plain JPEG strips compressed once for every offset step
+  PictureCache pictures_;  // decoded pictures reused while their files are unchanged
+  StripCache keptStrips_;  // JPEG strips known without painting, compressed once for all steps
   CompositionContext compose_;
   DesktopContext desktop_;
   std::string focused_;

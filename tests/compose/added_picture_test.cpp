@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "compose/compositions.h"
+#include "compose/picture_cache.h"
 #include "image/bmp.h"
 #include "image/file_io.h"
 #include "image/jpeg_decode.h"
@@ -14,17 +15,17 @@
 namespace tapisto::test {
 namespace {
 
-// A base of 30 x 20 (smaller than the 40 x 30 screen) as BMP, or as JPEG with or without an
-// extension (the system's cache file has none).
+// A base of 30 x 20 (smaller than the 40 x 30 screen), or of another size, as BMP, or as JPEG
+// with or without an extension (the system's cache file has none).
 struct Base {
   std::string path;
   Raster pixels;
 };
 
-Base MakeBase(const ComposeRig& rig, const std::string& name) {
-  Raster base(30, 20);
-  for (int y = 0; y < 20; ++y)
-    for (int x = 0; x < 30; ++x) base.SetPixel(x, y, ComposeRgb(100 + x, 50 + y, 90));
+Base MakeBase(const ComposeRig& rig, const std::string& name, int w = 30, int h = 20) {
+  Raster base(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) base.SetPixel(x, y, ComposeRgb(100 + x, 50 + y, 90 + x * y));
   if (UpperExtensionOf(name) == ".BMP") {
     base.SetFormat(PixelFormat::Bit24);
     return {rig.Picture(name, EncodeBmp(base)), base};
@@ -81,17 +82,28 @@ TEST(AddedPicture, ABaseThatCannotBeReadIsNamedAndGivesAnEmptyFile) {
 }
 
 TEST(AddedPicture, ChangingTheOffsetRedrawsOverTheSameBase) {
+  // A base tall enough to be written in strips, kept decoded as the program keeps it: the
+  // strips the picture leaves alone are kept from one save to the next, and each file is still
+  // the canvas encoded afresh.
   ComposeRig rig;
-  const Base base = MakeBase(rig, "start.bmp");
+  PictureCache pictures;
+  StripCache kept;
+  rig.ctx.pictureCache = &pictures;
+  rig.ctx.keptStrips = &kept;
+  const Base base = MakeBase(rig, "start.bmp", 320, 600);
   const KindPicture picture = MakeKindPicture(rig, Kind::Bmp, 5, 5, "Logo");
-  rig.controls.x = 0;
-  AddPictureWin10(rig.ctx, picture.path, base.path);
-  rig.controls.x = 10;
-  AddPictureWin10(rig.ctx, picture.path, base.path);
-  Raster expected = base.pixels;
-  for (int j = 0; j < 5; ++j)
-    for (int i = 0; i < 5; ++i) expected.SetPixel(10 + i, j, picture.expected.Pixel(i, j));
-  EXPECT_EQ(FirstDifference(rig.LastCanvas(), expected), "");
+  for (auto [x, y] : {std::pair{0, 0}, std::pair{10, 250}, std::pair{10, 590}, std::pair{3, 250},
+                      std::pair{-2, -20}}) {
+    SCOPED_TRACE(std::to_string(x) + ", " + std::to_string(y));
+    rig.controls.x = x;
+    rig.controls.y = y;
+    AddPictureWin10(rig.ctx, picture.path, base.path);
+    Raster expected = base.pixels;
+    BitBlt(expected, x, y, 5, 5, picture.expected, 0, 0);
+    EXPECT_EQ(FirstDifference(rig.LastCanvas(), expected), "");
+    EXPECT_TRUE(ReadWholeFile(rig.state.ComposedFile, 1 << 24) ==
+                EncodeJpeg(rig.LastCanvas(), 100));
+  }
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "image/rgba_image.h"
@@ -72,15 +74,56 @@ TEST(Canvas, BandsInAnyOrderGiveThePixelsOfPaintingAllAtOnce) {
     EXPECT_TRUE(painted == expected);
     EXPECT_TRUE(canvas.Painted() == expected) << "painted again";
   }
-  // Only rows no step reaches are plain: the steps reach rows -2 to 34 here.
-  Canvas canvas = canvasOf();
-  EXPECT_EQ(canvas.PlainColour({0, H}), std::nullopt);
-  Canvas low(W, 60, background);
-  low.Add(PlaceRgba(std::make_shared<const RgbaImage>(logo), 2, 26));
-  EXPECT_EQ(low.PlainColour({0, 26}), background);
-  EXPECT_EQ(low.PlainColour({30, 35}), std::nullopt);
-  EXPECT_EQ(low.PlainColour({35, 60}), background);
-  EXPECT_EQ(Canvas().PlainColour({0, 1}), std::nullopt);
+}
+
+TEST(Canvas, KnowsTheBandsOnlyTheFillOrAFixedRasterReaches) {
+  const Colour background = ComposeRgb(10, 20, 30);
+  const int W = 40;
+  const auto base = std::make_shared<const Raster>(Numbered(W, 60));
+  const auto wide = std::make_shared<const Raster>(Numbered(W + 5, 20));
+  // A fixed base covering all, a logo over rows 26 to 34, a raster over rows 50 to 59 that is
+  // not fixed, and, on a canvas of its own, a fixed raster one column short of the width.
+  Canvas added(W, 60, background, {0, 0, W, 60});
+  added.Add(PlaceFixedRaster(base));
+  added.Add(PlaceRgba(std::make_shared<const RgbaImage>(SeeThrough(13, 9)), 2, 26));
+  added.Add(PlaceRaster(wide, -5, 50, W + 5, 10));
+  Canvas plain(W, 60, background, {0, 45, W, 48});
+  plain.Add(PlaceRgba(std::make_shared<const RgbaImage>(SeeThrough(13, 9)), 2, 26));
+  Canvas narrow(W, 20, background);
+  narrow.Add(PlaceFixedRaster(std::make_shared<const Raster>(Numbered(W - 1, 20))));
+  const Canvas empty;
+  struct Row {
+    const char* name;
+    const Canvas& canvas;
+    RowBand band;
+    std::optional<Colour> colour;  // plain
+    const Raster* picture;         // the fixed raster it shows, at (0, -band.top)
+  };
+  const Row rows[] = {
+      {"base alone", added, {0, 26}, std::nullopt, base.get()},
+      {"base under the logo", added, {20, 30}, std::nullopt, nullptr},
+      {"base alone between", added, {35, 50}, std::nullopt, base.get()},
+      {"a raster that is not fixed", added, {45, 55}, std::nullopt, nullptr},
+      {"fill alone", plain, {0, 26}, background, nullptr},
+      {"fill and the logo", plain, {30, 35}, std::nullopt, nullptr},
+      {"fill and the hole", plain, {40, 46}, std::nullopt, nullptr},
+      {"fill alone below", plain, {48, 60}, background, nullptr},
+      {"a raster short of the width", narrow, {0, 20}, std::nullopt, nullptr},
+      {"a canvas made by default", empty, {0, 1}, std::nullopt, nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::optional<StripContent> content = row.canvas.ContentOf(row.band);
+    ASSERT_EQ(content.has_value(), row.colour.has_value() || row.picture != nullptr);
+    if (!content) continue;
+    EXPECT_EQ(content->picture.get(), row.picture);
+    if (row.colour) {
+      EXPECT_EQ(content->colour, *row.colour);
+    } else {
+      EXPECT_EQ(std::tuple(content->x, content->y, content->mirrored),
+                std::tuple(0, -row.band.top, false));
+    }
+  }
 }
 
 TEST(Canvas, OnlyTheCoveredPartIsLeftForTheStepsAndEmptyCanvasesPaintNothing) {

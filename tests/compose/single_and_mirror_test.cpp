@@ -69,11 +69,11 @@ TEST(SingleAndMirror, KeptPlainStripsGiveTheFileOfAFreshSave) {
   // save finds other strips plain, some kept from the save before.
   for (const Style& style : kStyles) {
     SCOPED_TRACE(style.name);
-    PlainStripCache kept;
+    StripCache kept;
     ComposeRig rig;
     rig.screen.width = 320;
     rig.screen.height = 600;
-    rig.ctx.plainStrips = &kept;
+    rig.ctx.keptStrips = &kept;
     const KindPicture picture = MakeKindPicture(rig, Kind::Png, 12, 8);
     for (int y : {0, 250, 590, 250, -20}) {
       SCOPED_TRACE("y " + std::to_string(y));

@@ -510,12 +510,14 @@ TEST(JpegEncode, EmptyRasterGivesNoBytes) {
 
 // ---- big pictures: strips joined by restart markers ----
 
-// Detail everywhere, so that every part of the picture costs the encoder real work.
-Raster Busy(int w, int h) {
+// Detail everywhere, so that every part of the picture costs the encoder real work; another
+// `seed` gives other detail.
+Raster Busy(int w, int h, int seed = 0) {
   Raster r(w, h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
-      r.SetPixel(x, y, GradientAt(x, y, w, h) ^ static_cast<Colour>(((x * 7) ^ (y * 13)) & 31));
+      r.SetPixel(x, y,
+                 GradientAt(x, y, w, h) ^ static_cast<Colour>(((x * 7) ^ (y * (13 + seed))) & 31));
   return r;
 }
 
@@ -630,20 +632,23 @@ TEST(JpegEncode, TheSameRasterAlwaysGivesTheSameBytes) {
   for (int i = 0; i < 5; ++i) EXPECT_TRUE(EncodeJpeg(picture, 100) == first) << "run " << i;
 }
 
-// Paints a raster by copying the rows of `from`; rows from `plainFrom` down are known to be
-// plain `colour`. Counts how often each row is painted.
+// Paints a raster by copying the rows of `from`; bands from row `knownFrom` down are known to
+// show `known` (a picture placed at the canvas's top-left corner, or one colour). Counts how
+// often each row is painted.
 class CopyingPainter final : public BandPainter {
  public:
-  CopyingPainter(const Raster& from, Raster& to, int plainFrom, Colour colour)
+  CopyingPainter(const Raster& from, Raster& to, int knownFrom = INT_MAX, StripContent known = {})
       : from_(from),
         to_(to),
-        plainFrom_(plainFrom),
-        colour_(colour),
+        knownFrom_(knownFrom),
+        known_(std::move(known)),
         paints_(static_cast<std::size_t>(from.Height())) {}
 
-  std::optional<Colour> PlainColour(RowBand band) const override {
-    if (band.top >= plainFrom_) return colour_;
-    return std::nullopt;
+  std::optional<StripContent> ContentOf(RowBand band) const override {
+    if (band.top < knownFrom_) return std::nullopt;
+    StripContent content = known_;
+    content.y = -band.top;
+    return content;
   }
   void Paint(RowBand band) override {
     EXPECT_LE(0, band.top);
@@ -662,8 +667,8 @@ class CopyingPainter final : public BandPainter {
  private:
   const Raster& from_;
   Raster& to_;
-  int plainFrom_;
-  Colour colour_;
+  int knownFrom_;
+  StripContent known_;
   std::vector<std::atomic<int>> paints_;
 };
 
@@ -674,7 +679,7 @@ TEST(JpegEncode, APainterPaintsEveryRowOnceJustBeforeItIsEncoded) {
     SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
     const Raster picture = Busy(w, h);
     Raster canvas(w, h, ComposeRgb(0, 0, 0));
-    CopyingPainter painter(picture, canvas, INT_MAX, 0);
+    CopyingPainter painter(picture, canvas);
     const Bytes ours = EncodeJpeg(canvas, 100, painter, nullptr);
     EXPECT_TRUE(canvas == picture);
     EXPECT_TRUE(ours == EncodeJpeg(picture, 100));
@@ -688,7 +693,7 @@ TEST(JpegEncode, WhatAPainterThrowsReachesTheCallerOnceTheThreadsAreDone) {
   class FailingPainter final : public BandPainter {
    public:
     explicit FailingPainter(int row) : row_(row) {}
-    std::optional<Colour> PlainColour(RowBand) const override { return std::nullopt; }
+    std::optional<StripContent> ContentOf(RowBand) const override { return std::nullopt; }
     void Paint(RowBand band) override {
       if (band.top <= row_ && row_ < band.bottom) throw RasterError("row " + std::to_string(row_));
     }
@@ -708,33 +713,48 @@ TEST(JpegEncode, WhatAPainterThrowsReachesTheCallerOnceTheThreadsAreDone) {
   }
 }
 
-TEST(JpegEncode, PlainStripsAreNeverPaintedAndTheirBytesAreUsedAgain) {
-  // 1000 x 777 is cut into strips of 128 rows; those from row 384 on lie below row 300, where
-  // the picture turns plain.
+TEST(JpegEncode, KnownStripsAreCompressedOnceAndPlainOnesNeverPainted) {
+  // 1000 x 777 is cut into strips of 128 rows; those from row 384 on lie below row 300, from
+  // where the picture is plain, or known to be the rows of a kept picture.
   const int w = 1000;
   const int h = 777;
-  const int plainFrom = 300;
-  const int firstPlainStrip = 384;
-  const auto pictureIn = [&](Colour colour) {
+  const int knownFrom = 384;
+  const auto plainFrom300 = [&](Colour colour) {
     Raster picture = Busy(w, h);
-    for (int y = plainFrom; y < h; ++y)
+    for (int y = 300; y < h; ++y)
       for (int x = 0; x < w; ++x) picture.SetPixel(x, y, colour);
     return picture;
   };
-  PlainStripCache kept;
+  StripCache kept;
   for (const Colour colour : {ComposeRgb(13, 171, 77), ComposeRgb(201, 9, 99)}) {
     SCOPED_TRACE(colour);
-    const Raster picture = pictureIn(colour);
+    const Raster picture = plainFrom300(colour);
     const Bytes expected = EncodeJpeg(picture, 100);
     for (int round = 0; round < 2; ++round) {
       SCOPED_TRACE("round " + std::to_string(round));
       Raster canvas(w, h, ComposeRgb(0, 0, 0));
-      CopyingPainter painter(picture, canvas, plainFrom, colour);
+      CopyingPainter painter(picture, canvas, knownFrom, PlainStrip(colour));
       EXPECT_TRUE(EncodeJpeg(canvas, 100, painter, &kept) == expected);
-      EXPECT_EQ(painter.RowsNotPainted(1, 0, firstPlainStrip), 0);
+      EXPECT_EQ(painter.RowsNotPainted(1, 0, knownFrom), 0);
       // The first round compresses the plain strips from one row of their colour, later
       // rounds take their kept bytes: neither paints them.
-      EXPECT_EQ(painter.RowsNotPainted(0, firstPlainStrip, h), 0);
+      EXPECT_EQ(painter.RowsNotPainted(0, knownFrom, h), 0);
+    }
+  }
+  // Strips of a kept picture are painted and compressed the first time only. Another picture
+  // never gets them, even one made where the first lay once it is gone.
+  for (int seed = 0; seed < 2; ++seed) {
+    SCOPED_TRACE("picture " + std::to_string(seed));
+    auto picture = std::make_shared<const Raster>(Busy(w, h, seed));
+    const Bytes expected = EncodeJpeg(*picture, 100);
+    for (int round = 0; round < 2; ++round) {
+      SCOPED_TRACE("round " + std::to_string(round));
+      Raster canvas(w, h);
+      StripContent shown;
+      shown.picture = picture;
+      CopyingPainter painter(*picture, canvas, knownFrom, shown);
+      EXPECT_TRUE(EncodeJpeg(canvas, 100, painter, &kept) == expected);
+      EXPECT_EQ(painter.RowsNotPainted(round == 0 ? 1 : 0, knownFrom, h), 0);
     }
   }
 }
