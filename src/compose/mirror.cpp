@@ -12,11 +12,11 @@ void SpiegelnWin10(CompositionContext& ctx, const std::string& fileName) {
 
   LoadedPicture picture;
   const Colour background = BackgroundColourOf(state);
-  LoadBlock(ctx, fileName, background, picture);
+  const int y = ctx.controls.OffsetY();
+  LoadBlock(ctx, fileName, background, picture, RowsShown(ctx.screen.Height(), y));
   try {
     PrepareSource(ctx, background, picture, true);
     const int x = ctx.controls.OffsetX();
-    const int y = ctx.controls.OffsetY();
     // A JPEG or GIF picture is copied reversed from the source raster itself, so the part of
     // the canvas it covers needs no paint.
     const bool copiesSource = state.SourceIsJpeg || state.SourceIsGif;

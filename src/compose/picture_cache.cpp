@@ -44,8 +44,10 @@ std::shared_ptr<const RgbaImage> PictureCache::Png(const std::string& path) {
 std::shared_ptr<const Raster> LoadBmp(PictureCache* cache, const std::string& path) {
   return cache != nullptr ? cache->Bmp(path) : std::make_shared<const Raster>(ReadBmpFile(path));
 }
-std::shared_ptr<const Raster> LoadJpeg(PictureCache* cache, const std::string& path) {
-  return cache != nullptr ? cache->Jpeg(path) : std::make_shared<const Raster>(ReadJpegFile(path));
+std::shared_ptr<const Raster> LoadJpeg(PictureCache* cache, const std::string& path,
+                                       int rowsShown) {
+  if (cache != nullptr) return cache->Jpeg(path);
+  return std::make_shared<const Raster>(ReadJpegFileTop(path, rowsShown));
 }
 std::shared_ptr<const GifPicture> LoadGif(PictureCache* cache, const std::string& path) {
   return cache != nullptr ? cache->Gif(path)

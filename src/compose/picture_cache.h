@@ -5,6 +5,7 @@
 // is never kept.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -46,9 +47,12 @@ class PictureCache {
   int hits_ = 0;
 };
 
-// Reads through `cache` when there is one, else straight from the file.
+// Reads through `cache` when there is one, else straight from the file. Without a cache, a
+// JPEG picture is read for one composition only, which shows no more than its top `rowsShown`
+// rows: it is decoded no further (ReadJpegFileTop). A cache keeps the whole picture.
 std::shared_ptr<const Raster> LoadBmp(PictureCache* cache, const std::string& path);
-std::shared_ptr<const Raster> LoadJpeg(PictureCache* cache, const std::string& path);
+std::shared_ptr<const Raster> LoadJpeg(PictureCache* cache, const std::string& path,
+                                       int rowsShown = INT_MAX);
 std::shared_ptr<const GifPicture> LoadGif(PictureCache* cache, const std::string& path);
 std::shared_ptr<const RgbaImage> LoadPng(PictureCache* cache, const std::string& path);
 

@@ -12,10 +12,10 @@ void SinglePictureWin10(CompositionContext& ctx, const std::string& fileName) {
 
   LoadedPicture picture;
   const Colour background = BackgroundColourOf(state);
-  LoadBlock(ctx, fileName, background, picture);
+  const int y = ctx.controls.OffsetY();
+  LoadBlock(ctx, fileName, background, picture, RowsShown(ctx.screen.Height(), y));
   try {
     PrepareSource(ctx, background, picture, true);
-    const int y = ctx.controls.OffsetY();
     const int x = ctx.controls.OffsetX();
     Canvas canvas = NewScreenCanvas(ctx, background, CoveredBySource(picture, x, y));
     canvas.Add(PlaceSource(picture, x, y, false));

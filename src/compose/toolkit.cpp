@@ -45,7 +45,7 @@ Raster FlipReverseCopyRect(bool flip, bool reverse, const Raster& bitmap,
 }
 
 void LoadBlock(CompositionContext& ctx, const std::string& fileName, Colour background,
-               LoadedPicture& picture) {
+               LoadedPicture& picture, int rowsShown) {
   WallpaperState& state = ctx.state;
   try {
     const int index = CaseStringOf(UpperExtensionOf(fileName, ctx.pathFlavour), kExtensionList);
@@ -58,7 +58,7 @@ void LoadBlock(CompositionContext& ctx, const std::string& fileName, Colour back
         break;
       case 1:
         state.SourceIsJpeg = true;
-        picture.jpeg = LoadJpeg(ctx.pictureCache, fileName);
+        picture.jpeg = LoadJpeg(ctx.pictureCache, fileName, rowsShown);
         picture.w = picture.jpeg->Width();
         picture.h = picture.jpeg->Height();
         break;
@@ -82,6 +82,10 @@ void LoadBlock(CompositionContext& ctx, const std::string& fileName, Colour back
   } catch (...) {
     ctx.dialogs.ShowMessage("CaseStringOf\n\n" + DescribeCurrentException());
   }
+}
+
+int RowsShown(int height, int y) {
+  return static_cast<int>(std::clamp<std::int64_t>(std::int64_t{height} - y, 0, INT_MAX));
 }
 
 namespace {

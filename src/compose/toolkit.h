@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -56,9 +57,15 @@ struct LoadedPicture {
 
 // Reads `fileName` with the reader its upper-cased extension selects, sets the kind flag and
 // takes w and h. A failure is reported as "CaseStringOf\n\n" + error
-// and the picture keeps what was set before it.
+// and the picture keeps what was set before it. A composition that shows no more than the top
+// `rowsShown` rows of the picture says so: a JPEG picture read for it alone is decoded only
+// that far, and its w x h is then the decoded part.
 void LoadBlock(CompositionContext& ctx, const std::string& fileName, Colour background,
-               LoadedPicture& picture);
+               LoadedPicture& picture, int rowsShown = INT_MAX);
+
+// The rows of a picture whose top lies at row `y` that a canvas `height` rows tall shows: those
+// above its row height - y.
+int RowsShown(int height, int y);
 
 // Turns the loaded picture into the w x h source raster: a JPEG or BMP picture is it already,
 // a GIF picture is converted, a PNG is drawn over the background colour (on a screen-wide

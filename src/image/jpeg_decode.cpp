@@ -8,6 +8,8 @@
 // raster's Colour layout (R, G, B, pad in memory) on a little-endian machine.
 #include "image/jpeg_decode.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -49,8 +51,9 @@ struct DecodeContext {
   jpeg_decompress_struct* cinfo;
   const unsigned char* data;
   unsigned long size;
-  Colour* pixels;  // the raster's first row; rows follow without padding
-  bool stalled;    // libjpeg returned no row although rows were left
+  Colour* pixels;   // the raster's first row; rows follow without padding
+  JDIMENSION rows;  // the rows wanted: the picture's height, or fewer
+  bool stalled;     // libjpeg returned no row although rows were left
 };
 
 void CreateDecompressStep(void* cinfo) noexcept {
@@ -91,9 +94,9 @@ void ReadScanlinesStep(void* p) noexcept {
   jpeg_decompress_struct& cinfo = *c.cinfo;
   const std::size_t width = cinfo.output_width;
   JSAMPROW rows[kRowBatch];
-  while (cinfo.output_scanline < cinfo.output_height) {
+  while (cinfo.output_scanline < c.rows) {
     const JDIMENSION first = cinfo.output_scanline;
-    const JDIMENSION left = cinfo.output_height - first;
+    const JDIMENSION left = c.rows - first;
     const JDIMENSION wanted = left < kRowBatch ? left : JDIMENSION{kRowBatch};
     for (JDIMENSION i = 0; i < wanted; ++i) {
       rows[i] = reinterpret_cast<JSAMPROW>(c.pixels + (first + i) * width);
@@ -105,7 +108,8 @@ void ReadScanlinesStep(void* p) noexcept {
     }
     ClearPadBytes(c.pixels + first * width, got * width);
   }
-  jpeg_finish_decompress(&cinfo);
+  // Rows left unread are never looked at: the decompressor is dropped as it stands.
+  if (c.rows == cinfo.output_height) jpeg_finish_decompress(&cinfo);
 }
 
 // Owns a decompressor and destroys it on every way out.
@@ -176,9 +180,14 @@ void CheckLeastSize(const jpeg_decompress_struct& cinfo, std::size_t fileBytes) 
   }
 }
 
-}  // namespace
+// Whether the data ends in the end marker (FF D9), which can't stand anywhere in coded data.
+// Then the decoder never runs out of data, and stopping before the last row skips no error:
+// damage inside complete data is only warned about, and such rows are filled in.
+bool EndsInEndMarker(std::span<const std::uint8_t> bytes) {
+  return bytes.size() >= 2 && bytes[bytes.size() - 2] == 0xFF && bytes.back() == 0xD9;
+}
 
-Raster DecodeJpeg(std::span<const std::uint8_t> bytes, const ImageLimits& limits) {
+Raster Decode(std::span<const std::uint8_t> bytes, int rowsWanted, const ImageLimits& limits) {
   if (bytes.size() > std::numeric_limits<unsigned long>::max()) {
     throw ImageTooLargeError("JPEG: file of " + std::to_string(bytes.size()) +
                              " bytes is too large");
@@ -186,7 +195,7 @@ Raster DecodeJpeg(std::span<const std::uint8_t> bytes, const ImageLimits& limits
   Decompressor d;
   jpeg_decompress_struct& cinfo = d.cinfo();
   DecodeContext context{&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()), nullptr,
-                        false};
+                        0,      false};
   d.Create();
   d.Run(ReadHeaderStep, &context);
   CheckColourSpace(cinfo);
@@ -194,10 +203,12 @@ Raster DecodeJpeg(std::span<const std::uint8_t> bytes, const ImageLimits& limits
   CheckLeastSize(cinfo, bytes.size());
 
   cinfo.out_color_space = JCS_EXT_RGBX;
+  const auto height = static_cast<int>(cinfo.image_height);
+  context.rows =
+      static_cast<JDIMENSION>(EndsInEndMarker(bytes) ? std::clamp(rowsWanted, 1, height) : height);
   // Left unpainted: the decoder writes every row, or fails and the raster is dropped.
   Raster raster;
-  raster.SetSizeUnpainted(static_cast<int>(cinfo.image_width),
-                          static_cast<int>(cinfo.image_height));
+  raster.SetSizeUnpainted(static_cast<int>(cinfo.image_width), static_cast<int>(context.rows));
   raster.SetFormat(PixelFormat::Bit24);
   context.pixels = raster.Row(0);
 
@@ -211,9 +222,24 @@ Raster DecodeJpeg(std::span<const std::uint8_t> bytes, const ImageLimits& limits
   return raster;
 }
 
+}  // namespace
+
+Raster DecodeJpeg(std::span<const std::uint8_t> bytes, const ImageLimits& limits) {
+  return Decode(bytes, INT_MAX, limits);
+}
+
 Raster ReadJpegFile(const std::string& path, const ImageLimits& limits) {
   const std::vector<std::uint8_t> bytes = ReadWholeFile(path, limits.maxInputBytes);
   return DecodeJpeg(bytes, limits);
+}
+
+Raster DecodeJpegTop(std::span<const std::uint8_t> bytes, int rows, const ImageLimits& limits) {
+  return Decode(bytes, rows, limits);
+}
+
+Raster ReadJpegFileTop(const std::string& path, int rows, const ImageLimits& limits) {
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(path, limits.maxInputBytes);
+  return DecodeJpegTop(bytes, rows, limits);
 }
 
 }  // namespace tapisto

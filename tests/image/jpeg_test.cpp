@@ -123,11 +123,15 @@ std::uint8_t GreySample(int x, int y, int) {
   return static_cast<std::uint8_t>(x * 4 + y * 3);  // at most 225 over 40 x 24
 }
 
-// "type name : message" of the ImageFormatError (or subclass) that decoding throws; "" when
-// the bytes decode.
-std::string DecodeError(const Bytes& jpeg, const ImageLimits& limits = {}) {
+// "type name : message" of the ImageFormatError (or subclass) that decoding throws (the top
+// `rows` rows only, when given); "" when the bytes decode.
+std::string DecodeError(const Bytes& jpeg, const ImageLimits& limits = {}, int rows = 0) {
   try {
-    DecodeJpeg(jpeg, limits);
+    if (rows > 0) {
+      DecodeJpegTop(jpeg, rows, limits);
+    } else {
+      DecodeJpeg(jpeg, limits);
+    }
   } catch (const ImageFormatError& e) {
     return Describe(e);
   }
@@ -273,11 +277,34 @@ TEST(JpegDecode, DataEndingEarlyIsAnErrorAtEveryCut) {
       const Bytes part(whole->begin(), whole->begin() + static_cast<std::ptrdiff_t>(cut));
       const std::string message = DecodeError(part);
       ASSERT_NE(message, "") << "cut at " << cut << " of " << whole->size() << " decoded";
+      // Only the top row wanted: the cut file is still read to its end, and refused alike.
+      ASSERT_EQ(DecodeError(part, {}, 1), message) << "cut at " << cut;
       // Once the header has been read, the only thing wrong is the missing rest. The last two
       // cuts lose only (part of) the end marker, and are refused all the same.
       if (cut > scan) {
         ASSERT_EQ(message, "ImageFormatError : JPEG data ends early") << "cut at " << cut;
       }
+    }
+  }
+}
+
+TEST(JpegDecode, TheTopRowsAreThoseOfTheWholePicture) {
+  // 4:2:0 (rows share their chroma with the next) and full-resolution files, baseline and
+  // progressive, with fewer, all and more rows than the picture's 37 wanted.
+  const Bytes ours = EncodeJpeg(Gradient(24, 37), 90);
+  const Bytes progressive =
+      MakeWithLibjpeg({"", 0, JCS_RGB, JCS_YCbCr, true}, 24, 37, GradientSample);
+  const Bytes grey =
+      MakeWithLibjpeg({"", 0, JCS_GRAYSCALE, JCS_GRAYSCALE, false}, 24, 37, GreySample);
+  for (const auto& [name, jpeg] :
+       {std::pair{"baseline", &ours}, std::pair{"progressive", &progressive},
+        std::pair{"greyscale", &grey}}) {
+    const Raster whole = DecodeJpeg(*jpeg);
+    for (int rows : {-4, 0, 1, 2, 15, 16, 17, 36, 37, 50}) {
+      SCOPED_TRACE(std::string(name) + ", " + std::to_string(rows) + " rows");
+      Raster top = whole;
+      top.SetHeight(std::clamp(rows, 1, 37));
+      EXPECT_TRUE(DecodeJpegTop(*jpeg, rows) == top);
     }
   }
 }
