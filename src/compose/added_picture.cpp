@@ -42,7 +42,7 @@ void AddPictureWin10(CompositionContext& ctx, const std::string& fileName,
     BusyFileWait(ctx, "AddPictureWin10, Vorgang fehlgeschlagen.\n\n");
     // After a failed base read the canvas is 0 x 0 and this writes an empty file; the user
     // has been told which base could not be read.
-    SaveCanvasAsJpeg(SavingOf(ctx), canvas.Unfinished(), state.ComposedFile, &canvas);
+    SaveCanvasAsJpeg(SavingOf(ctx), canvas, state.ComposedFile);
     ctx.controls.AttachOffsetHandlers();
   } catch (...) {
     ctx.dialogs.ShowMessage("AddPictureWin10, Fehler beim Speichern von " + state.ComposedFile +

@@ -31,13 +31,14 @@ CanvasStep PlaceRgba(std::shared_ptr<const RgbaImage> picture, int x, int y, boo
   return {nullptr, std::move(picture), x, y, w, h, mirrored};
 }
 
-Canvas::Canvas(int width, int height, Colour background, Rect covered) : filled_(true) {
-  raster_.SetFillColour(background);
-  // Made unpainted; the fill is painted with the steps.
-  raster_.SetSizeUnpainted(width, height);
-  painted_.assign(static_cast<std::size_t>(raster_.Height()), 0);
-  hole_ = {std::clamp(covered.left, 0, raster_.Width()), std::clamp(covered.top, 0, Height()),
-           std::clamp(covered.right, 0, raster_.Width()), std::clamp(covered.bottom, 0, Height())};
+Canvas::Canvas(int width, int height, Colour background, Rect covered)
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      fill_(background & 0x00FFFFFFu),
+      filled_(true) {
+  Raster::CheckSize(width_, height_);
+  hole_ = {std::clamp(covered.left, 0, width_), std::clamp(covered.top, 0, height_),
+           std::clamp(covered.right, 0, width_), std::clamp(covered.bottom, 0, height_)};
   if (hole_.left >= hole_.right || hole_.top >= hole_.bottom) hole_ = {};
 }
 
@@ -66,7 +67,7 @@ std::optional<StripContent> Canvas::ContentOf(RowBand band) const {
   // The last step that reaches the band is what it shows, if it covers the band alone.
   for (auto s = steps_.rbegin(); s != steps_.rend(); ++s) {
     if (!Overlap(RowsOf(s->y, s->h), band)) continue;
-    if (!s->fixed || !CoversBand(*s, band, raster_.Width())) return std::nullopt;
+    if (!s->fixed || !CoversBand(*s, band, width_)) return std::nullopt;
     StripContent content;
     content.picture = s->raster;
     content.x = s->x;
@@ -76,57 +77,58 @@ std::optional<StripContent> Canvas::ContentOf(RowBand band) const {
   }
   // No step reaches it: the fill, unless its hole does.
   if (Overlap({hole_.top, hole_.bottom}, band)) return std::nullopt;
-  return PlainStrip(raster_.FillColour());
+  return PlainStrip(fill_);
 }
 
-void Canvas::Render(int top, int bottom) {
-  // The fill: rows [top, bottom) in the fill colour, except inside the hole.
-  const int width = raster_.Width();
-  raster_.FillRect({0, top, width, std::min(bottom, hole_.top)});
-  const int midTop = std::max(top, hole_.top);
-  const int midBottom = std::min(bottom, hole_.bottom);
-  raster_.FillRect({0, midTop, hole_.left, midBottom});
-  raster_.FillRect({hole_.right, midTop, width, midBottom});
-  raster_.FillRect({0, std::max(top, hole_.bottom), width, bottom});
+void Canvas::PaintRows(RowBand band, Raster& target, int targetTop) const {
+  // In the target's rows: the band, clipped to the canvas.
+  const int top = std::max(band.top, 0) - targetTop;
+  const int bottom = std::min(band.bottom, height_) - targetTop;
+  if (top >= bottom) return;
+  // Rows far enough off the target to leave the range of int stay off it.
+  const auto shifted = [&](int y) {
+    return static_cast<int>(
+        std::clamp<std::int64_t>(std::int64_t{y} - targetTop, INT_MIN, INT_MAX));
+  };
 
-  const RowBand band{top, bottom};
+  // The fill: the band in the fill colour, except inside the hole.
+  target.SetFillColour(fill_);
+  const int holeTop = shifted(hole_.top);
+  const int holeBottom = shifted(hole_.bottom);
+  target.FillRect({0, top, width_, std::min(bottom, holeTop)});
+  const int midTop = std::max(top, holeTop);
+  const int midBottom = std::min(bottom, holeBottom);
+  target.FillRect({0, midTop, hole_.left, midBottom});
+  target.FillRect({hole_.right, midTop, width_, midBottom});
+  target.FillRect({0, std::max(top, holeBottom), width_, bottom});
+
+  const RowBand rows{top, bottom};
   for (const CanvasStep& s : steps_) {
+    const int y = shifted(s.y);
     if (s.rgba != nullptr) {
       if (s.mirrored) {
-        DrawRgbaMirrored(raster_, *s.rgba, s.x, s.y, band);
+        DrawRgbaMirrored(target, *s.rgba, s.x, y, rows);
       } else {
-        DrawRgba(raster_, *s.rgba, s.x, s.y, band);
+        DrawRgba(target, *s.rgba, s.x, y, rows);
       }
     } else if (s.raster != nullptr) {
       if (s.mirrored) {
-        BitBltMirrored(raster_, s.x, s.y, s.w, s.h, *s.raster, band);
+        BitBltMirrored(target, s.x, y, s.w, s.h, *s.raster, rows);
       } else {
-        BitBlt(raster_, s.x, s.y, s.w, s.h, *s.raster, 0, 0, band);
+        BitBlt(target, s.x, y, s.w, s.h, *s.raster, 0, 0, rows);
       }
     }
-  }
-}
-
-void Canvas::Paint(RowBand band) {
-  const int top = std::max(band.top, 0);
-  const int bottom = std::min(band.bottom, Height());
-  // Runs of rows not painted yet.
-  for (int y = top; y < bottom;) {
-    if (painted_[static_cast<std::size_t>(y)] != 0) {
-      ++y;
-      continue;
-    }
-    int end = y;
-    while (end < bottom && painted_[static_cast<std::size_t>(end)] == 0) ++end;
-    Render(y, end);
-    std::fill(painted_.begin() + y, painted_.begin() + end, std::uint8_t{1});
-    y = end;
   }
 }
 
 const Raster& Canvas::Painted() {
-  Paint({0, Height()});
-  return raster_;
+  if (!paintedWhole_) {
+    painted_.SetFillColour(fill_);
+    painted_.SetSizeUnpainted(width_, height_);
+    PaintRows({0, height_}, painted_, 0);
+    paintedWhole_ = true;
+  }
+  return painted_;
 }
 
 }  // namespace tapisto

@@ -1,21 +1,22 @@
 // Canvas: the picture a composition saves, described once as a list of steps and painted by
-// one renderer, either whole (a BMP save, the observer, tests) or band by band while the JPEG
-// encoder compresses it (as its BandPainter).
+// one renderer, either whole (a BMP save, the observer, tests) or band by band into the JPEG
+// encoder's strip buffers while it compresses them (as its BandPainter).
 //
 // The canvas starts as its fill: the background colour everywhere but a hole that the caller's
 // next step overwrites whole. Each step then places a picture: a raster copied as BitBlt does
 // (or mirrored left to right as BitBltMirrored does), or an RGBA picture drawn over the canvas
 // by its alpha (or mirrored). Steps own or share what they draw, so a canvas depends on nothing
 // that lives outside it. Painting is deferred: each band of rows is painted just before it is
-// compressed, on the thread that compresses it, so the painting runs on all cores and the
-// encoder reads pixels that are still in the cache. Bands that only the fill reaches are known
+// compressed, on the thread that compresses it, into a buffer of that thread's, so the painting
+// runs on all cores, the encoder reads pixels that are still in the cache, and a canvas saved as
+// JPEG alone is never painted whole: its memory is not even touched. Bands that only the fill
+// reaches are known
 // to be plain without being painted, and bands that a fixed raster step covers alone (the
 // start wallpaper under an added picture) are known to show that raster: the encoder keeps
 // such strips from one offset step to the next. The pixels come out exactly as if every step
 // had been done at once, in order.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -64,7 +65,8 @@ class Canvas final : public BandPainter {
   Canvas(const Canvas&) = delete;
   Canvas& operator=(const Canvas&) = delete;
 
-  int Height() const noexcept { return raster_.Height(); }
+  int Width() const noexcept override { return width_; }
+  int Height() const noexcept override { return height_; }
 
   // Adds `step` after the steps added before.
   void Add(CanvasStep step);
@@ -73,28 +75,23 @@ class Canvas final : public BandPainter {
   // a fixed step when that step is the last to reach the band and covers all of it.
   std::optional<StripContent> ContentOf(RowBand band) const override;
 
-  // Paints the rows of `band` that are not painted yet; every row is painted once. Safe to
-  // call from several threads at once for bands that do not overlap.
-  void Paint(RowBand band) override;
+  // The renderer: the fill and every step, on the rows of `band`, into `target` (whose row 0
+  // is the canvas's row `targetTop`; rows that fall outside it are left out). Safe to call
+  // from several threads at once with targets of their own.
+  void PaintRows(RowBand band, Raster& target, int targetTop) const override;
 
-  // The canvas with every step done.
-  const Raster& Painted();
-
-  // The raster as far as it is painted, for an encoder that paints it band by band through
-  // Paint.
-  const Raster& Unfinished() const noexcept { return raster_; }
+  // The canvas with every step done, painted the first time it is asked for.
+  const Raster& Painted() override;
 
  private:
-  // The renderer: the fill and every step, on rows [top, bottom).
-  void Render(int top, int bottom);
-
-  Raster raster_;
+  int width_ = 0;
+  int height_ = 0;
+  Colour fill_ = 0;
   bool filled_ = false;  // false for a 0 x 0 canvas made by default
   Rect hole_;
   std::vector<CanvasStep> steps_;
-  // One flag per row: painted. A byte each, so that threads marking disjoint bands never
-  // write the same memory.
-  std::vector<std::uint8_t> painted_;
+  Raster painted_;  // sized and painted by Painted()
+  bool paintedWhole_ = false;
 };
 
 }  // namespace tapisto

@@ -77,7 +77,7 @@ void ComposeDuplicate(CompositionContext& ctx, bool spiegeln, const std::string&
     } else {
       state.ComposedFile = CompositionOutputName(ctx, "2", fileName, ".jpg");
       BusyFileWait(ctx, variant.waitFailureText);
-      SaveCanvasAsJpeg(SavingOf(ctx), canvas.Unfinished(), state.ComposedFile, &canvas);
+      SaveCanvasAsJpeg(SavingOf(ctx), canvas, state.ComposedFile);
     }
   } catch (...) {
     ctx.dialogs.ShowMessage(variant.saveFailureText(state.ComposedFile) +

@@ -29,7 +29,7 @@ void SpiegelnWin10(CompositionContext& ctx, const std::string& fileName) {
     state.ComposedFile = CompositionOutputName(ctx, "Mirr", fileName, ".jpg");
     ctx.controls.DetachOffsetHandlers();
     BusyFileWait(ctx, "SpiegelnWin10, Vorgang fehlgeschlagen.\n\n");
-    SaveCanvasAsJpeg(SavingOf(ctx), canvas.Unfinished(), state.ComposedFile, &canvas);
+    SaveCanvasAsJpeg(SavingOf(ctx), canvas, state.ComposedFile);
     ctx.controls.AttachOffsetHandlers();
   } catch (...) {
     ctx.dialogs.ShowMessage("SpiegelnWin10, Fehler beim Speichern von " + state.ComposedFile +

@@ -22,7 +22,7 @@ void SinglePictureWin10(CompositionContext& ctx, const std::string& fileName) {
     ctx.controls.DetachOffsetHandlers();
     state.ComposedFile = CompositionOutputName(ctx, "0", fileName, ".jpg");
     BusyFileWait(ctx, "SinglePictureWin10, Vorgang fehlgeschlagen.\n\n");
-    SaveCanvasAsJpeg(SavingOf(ctx), canvas.Unfinished(), state.ComposedFile, &canvas);
+    SaveCanvasAsJpeg(SavingOf(ctx), canvas, state.ComposedFile);
     ctx.controls.AttachOffsetHandlers();
   } catch (...) {
     ctx.dialogs.ShowMessage("SinglePictureWin10, Fehler beim Speichern von " + state.ComposedFile +

@@ -106,20 +106,24 @@ struct Strip {
   const unsigned char* Data() const noexcept { return kept ? kept->data() : out.buffer; }
   std::size_t Size() const noexcept { return kept ? kept->size() : out.size; }
 
-  const Raster* raster = nullptr;
-  BandPainter* painter = nullptr;     // null: the raster is painted already
+  int width = 0;
+  const Raster* raster = nullptr;        // the painted picture, without a painter
+  const BandPainter* painter = nullptr;  // or what paints it, band by band
+  // Where the painter paints the rows handed to libjpeg next: kRowBatch rows, used again for
+  // every batch (libjpeg takes its own copy of the rows it is given), so that what is painted
+  // is still in the cache when it is compressed, and little memory is touched.
+  Raster* buffer = nullptr;
   StripCache* keptStrips = nullptr;   // where known strips' bytes are kept, with a painter
   std::optional<StripContent> known;  // what all the strip shows, as the painter knows
   int firstRow = 0;
   int rowCount = 0;
-  int paintedRows = 0;  // rows of the strip painted so far: each is painted once only
   int quality = 100;
   unsigned restartInterval = 0;
   jpeg_compress_struct* cinfo = nullptr;
   StripDestination out;
   StripCache::Bytes kept;  // the bytes of a known strip compressed before, if any
   // One row of the plain colour, handed to libjpeg for every row of a plain strip: such a
-  // strip is compressed without painting the raster, whose pages are then never touched.
+  // strip is compressed without painting anything.
   std::vector<Colour> plainRow;
   bool ok = false;
   char failure[JMSG_LENGTH_MAX] = {};
@@ -127,18 +131,18 @@ struct Strip {
   std::exception_ptr paintFailure;
 };
 
-// Paints the strip's rows up to `end` (counted from its first row) that are not painted yet.
+// Paints the strip's rows [first, first + count) (counted from its first row) into its buffer.
 // Returns false when the painter threw; the exception is kept in the strip, and no exception
 // ever reaches libjpeg's frames.
-bool PaintStripRows(Strip& s, int end) noexcept {
-  if (s.painter == nullptr || end <= s.paintedRows) return true;
+bool PaintStripRows(Strip& s, int first, int count) noexcept {
+  if (s.painter == nullptr) return true;
+  const int top = s.firstRow + first;
   try {
-    s.painter->Paint(RowBand{s.firstRow + s.paintedRows, s.firstRow + end});
+    s.painter->PaintRows(RowBand{top, top + count}, *s.buffer, top);
   } catch (...) {
     s.paintFailure = std::current_exception();
     return false;
   }
-  s.paintedRows = end;
   return true;
 }
 
@@ -149,7 +153,7 @@ void CreateCompressStep(void* p) noexcept {
 void CompressStep(void* p) noexcept {
   auto& s = *static_cast<Strip*>(p);
   jpeg_compress_struct& cinfo = *s.cinfo;
-  cinfo.image_width = static_cast<JDIMENSION>(s.raster->Width());
+  cinfo.image_width = static_cast<JDIMENSION>(s.width);
   cinfo.image_height = static_cast<JDIMENSION>(s.rowCount);
   // The pad byte of each pixel is ignored: the picture is written as 24-bit colour.
   cinfo.input_components = 4;
@@ -160,7 +164,7 @@ void CompressStep(void* p) noexcept {
   // A byte per pixel holds a strip of any likely picture at quality 100 (photos take about
   // half); blocks this big are mapped afresh, and pages never written cost nothing.
   s.out.capacity = std::max<std::size_t>(
-      16384, static_cast<std::size_t>(s.raster->Width()) * static_cast<std::size_t>(s.rowCount));
+      16384, static_cast<std::size_t>(s.width) * static_cast<std::size_t>(s.rowCount));
   s.out.pub.init_destination = InitDestination;
   s.out.pub.empty_output_buffer = GrowDestination;
   s.out.pub.term_destination = TermDestination;
@@ -178,10 +182,12 @@ void CompressStep(void* p) noexcept {
       continue;
     }
     // A strip whose painting failed is left unfinished: libjpeg's state is dropped unused.
-    if (!PaintStripRows(s, static_cast<int>(first + count))) return;
+    if (!PaintStripRows(s, static_cast<int>(first), static_cast<int>(count))) return;
     for (JDIMENSION i = 0; i < count; ++i) {
-      rows[i] = const_cast<JSAMPROW>(reinterpret_cast<const JSAMPLE*>(
-          s.raster->Row(s.firstRow + static_cast<int>(first + i))));
+      const Colour* pixels = s.painter != nullptr
+                                 ? s.buffer->Row(static_cast<int>(i))
+                                 : s.raster->Row(s.firstRow + static_cast<int>(first + i));
+      rows[i] = const_cast<JSAMPROW>(reinterpret_cast<const JSAMPLE*>(pixels));
     }
     jpeg_write_scanlines(&cinfo, rows, count);
   }
@@ -202,15 +208,31 @@ void CompressStrip(Strip& strip) noexcept {
   strip.cinfo = nullptr;
 }
 
+// Compresses one strip whose rows are painted, if they must be, into `buffer`: a raster of
+// the calling thread's, sized for it the first time. Safe to run on any thread; never throws.
+void PaintAndCompressStrip(Strip& strip, Raster& buffer) noexcept {
+  if (strip.painter != nullptr && strip.plainRow.empty()) {
+    try {
+      if (buffer.Width() != strip.width) buffer.SetSizeUnpainted(strip.width, kRowBatch);
+    } catch (...) {
+      strip.paintFailure = std::current_exception();
+      return;
+    }
+    strip.buffer = &buffer;
+  }
+  CompressStrip(strip);
+  strip.buffer = nullptr;
+}
+
 // Compresses one strip, or takes the bytes kept for a known one; safe to run on any thread,
 // and never throws.
-void EncodeStrip(Strip& strip) noexcept {
+void EncodeStrip(Strip& strip, Raster& buffer) noexcept {
   if (!strip.known) {
-    CompressStrip(strip);
+    PaintAndCompressStrip(strip, buffer);
     return;
   }
   StripCache& cache = *strip.keptStrips;
-  const StripKey key{strip.raster->Width(), strip.rowCount, strip.quality, strip.restartInterval,
+  const StripKey key{strip.width, strip.rowCount, strip.quality, strip.restartInterval,
                      *strip.known};
   strip.kept = cache.Find(key);
   if (strip.kept) {
@@ -219,13 +241,13 @@ void EncodeStrip(Strip& strip) noexcept {
   }
   if (strip.known->picture == nullptr) {
     try {
-      strip.plainRow.assign(static_cast<std::size_t>(strip.raster->Width()),
+      strip.plainRow.assign(static_cast<std::size_t>(strip.width),
                             strip.known->colour & 0x00FFFFFFu);
     } catch (const std::bad_alloc&) {
-      // No room for the row: the strip's rows are painted and read from the raster instead.
+      // No room for the row: the strip's rows are painted instead.
     }
   }
-  CompressStrip(strip);
+  PaintAndCompressStrip(strip, buffer);
   if (!strip.ok) return;
   try {
     cache.Keep(key, std::make_shared<const std::vector<std::uint8_t>>(
@@ -267,7 +289,10 @@ void EncodeStrips(std::vector<Strip>& strips) {
   const std::vector<std::size_t> order = WorkOrder(strips);
   std::atomic<std::size_t> next{0};
   const auto work = [&]() noexcept {
-    for (std::size_t i; (i = next.fetch_add(1)) < order.size();) EncodeStrip(strips[order[i]]);
+    Raster buffer;  // this thread's strip buffer, used again for each strip it takes
+    for (std::size_t i; (i = next.fetch_add(1)) < order.size();) {
+      EncodeStrip(strips[order[i]], buffer);
+    }
   };
   const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
   std::vector<std::thread> helpers;
@@ -306,10 +331,10 @@ StreamLayout LayoutOf(const unsigned char* data, std::size_t size) {
   return layout;
 }
 
-// EncodeJpeg, the raster painted by `painter` where one is given.
-std::vector<std::uint8_t> Encode(const Raster& raster, int quality, BandPainter* painter,
-                                 StripCache* keptStrips) {
-  if (raster.Empty()) return {};
+// EncodeJpeg of `raster`, or of the picture that `painter` paints.
+std::vector<std::uint8_t> Encode(int width, int height, const Raster* raster,
+                                 const BandPainter* painter, int quality, StripCache* keptStrips) {
+  if (width <= 0 || height <= 0) return {};
   // Out-of-range qualities are clamped, as libjpeg itself would: the value comes from a
   // setting, and the nearest valid quality is what such a setting means.
   quality = quality < 1 ? 1 : (quality > 100 ? 100 : quality);
@@ -319,22 +344,24 @@ std::vector<std::uint8_t> Encode(const Raster& raster, int quality, BandPainter*
   const bool picturesKept = keptStrips != nullptr;
   StripCache forThisPicture;
   if (keptStrips == nullptr) keptStrips = &forThisPicture;
-  const StripPlan plan = PlanStrips(raster.Width(), raster.Height());
+  const StripPlan plan = PlanStrips(width, height);
   std::vector<Strip> strips(static_cast<std::size_t>(plan.strips));
   for (std::size_t i = 0; i < strips.size(); ++i) {
     Strip& s = strips[i];
-    s.raster = &raster;
+    s.width = width;
+    s.raster = raster;
     s.painter = painter;
     s.keptStrips = keptStrips;
     s.firstRow = static_cast<int>(i) * plan.rows;
-    s.rowCount = std::min(plan.rows, raster.Height() - s.firstRow);
+    s.rowCount = std::min(plan.rows, height - s.firstRow);
     s.quality = quality;
     s.restartInterval = plan.restartInterval;
     if (painter != nullptr) s.known = painter->ContentOf({s.firstRow, s.firstRow + s.rowCount});
     if (s.known && s.known->picture != nullptr && !picturesKept) s.known.reset();
   }
   if (strips.size() == 1) {
-    EncodeStrip(strips[0]);
+    Raster buffer;
+    EncodeStrip(strips[0], buffer);
   } else {
     EncodeStrips(strips);
   }
@@ -363,9 +390,9 @@ std::vector<std::uint8_t> Encode(const Raster& raster, int quality, BandPainter*
   std::vector<std::uint8_t> out;
   out.reserve(total);
   out.insert(out.end(), strips[0].Data(), strips[0].Data() + head.scanData);
-  const auto height = static_cast<unsigned>(raster.Height());
-  out[head.frameHeight] = static_cast<std::uint8_t>(height >> 8);
-  out[head.frameHeight + 1] = static_cast<std::uint8_t>(height & 0xFFu);
+  const auto rows = static_cast<unsigned>(height);
+  out[head.frameHeight] = static_cast<std::uint8_t>(rows >> 8);
+  out[head.frameHeight + 1] = static_cast<std::uint8_t>(rows & 0xFFu);
   for (std::size_t i = 0; i < strips.size(); ++i) {
     const unsigned char* data = strips[i].Data();
     out.insert(out.end(), data + layouts[i].scanData, data + strips[i].Size() - 2);
@@ -377,12 +404,12 @@ std::vector<std::uint8_t> Encode(const Raster& raster, int quality, BandPainter*
 }  // namespace
 
 std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality) {
-  return Encode(raster, quality, nullptr, nullptr);
+  return Encode(raster.Width(), raster.Height(), &raster, nullptr, quality, nullptr);
 }
 
-std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality, BandPainter& painter,
+std::vector<std::uint8_t> EncodeJpeg(const BandPainter& painter, int quality,
                                      StripCache* keptStrips) {
-  return Encode(raster, quality, &painter, keptStrips);
+  return Encode(painter.Width(), painter.Height(), nullptr, &painter, quality, keptStrips);
 }
 
 void WriteJpegFile(const Raster& raster, int quality, const std::string& path) {

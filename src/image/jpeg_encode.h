@@ -19,29 +19,33 @@ namespace tapisto {
 // each pixel is ignored. A raster with a zero dimension gives no bytes at all.
 std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality);
 
-// The pixels of a raster that is painted while it is encoded. Paint is called from the
-// threads that compress the picture, with bands that never overlap.
+// A picture that is painted band by band while it is encoded, never whole unless asked to.
+// ContentOf and PaintRows are called from the threads that compress the picture.
 class BandPainter {
  public:
   virtual ~BandPainter() = default;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
   // What every pixel of `band` is, when the painter knows it without painting: one colour, or
   // the pixels of a picture that covers the whole band. Nothing when it does not know.
   virtual std::optional<StripContent> ContentOf(RowBand band) const = 0;
-  // Paints the rows of `band`. What it throws leaves EncodeJpeg as it was thrown, once every
-  // thread is done.
-  virtual void Paint(RowBand band) = 0;
+  // Paints the rows of `band` into `target`, whose row 0 is the picture's row `targetTop`.
+  // What it throws leaves EncodeJpeg as it was thrown, once every thread is done.
+  virtual void PaintRows(RowBand band, Raster& target, int targetTop) const = 0;
+  // The whole picture, painted.
+  virtual const Raster& Painted() = 0;
 };
 
-// EncodeJpeg of a raster that `painter` paints while it is encoded: each band of rows is
-// painted just before it is compressed, on the thread that compresses it, so painting runs on
-// all cores and the encoder reads pixels that are still in the cache. A strip whose content
-// the painter knows (ContentOf) is compressed once and its bytes kept in `keptStrips` (or,
-// without one, for this picture only), and used again whenever the same strip comes back: a
-// canvas is mostly background or start wallpaper, and each offset step writes the same strips.
-// A strip found kept is not painted, and a plain one never is: it is compressed from one row
-// of its colour, so its part of the raster is not even touched. The bytes are those EncodeJpeg
-// gives for the painted raster.
-std::vector<std::uint8_t> EncodeJpeg(const Raster& raster, int quality, BandPainter& painter,
+// EncodeJpeg of the picture that `painter` paints while it is encoded: each band of rows is
+// painted just before it is compressed, on the thread that compresses it, into a strip buffer
+// of that thread's, so painting runs on all cores, the encoder reads pixels that are still in
+// the cache, and the whole picture is never painted. A strip whose content the painter knows
+// (ContentOf) is compressed once and its bytes kept in `keptStrips` (or, without one, for this
+// picture only), and used again whenever the same strip comes back: a canvas is mostly
+// background or start wallpaper, and each offset step writes the same strips. A strip found
+// kept is not painted, and a plain one never is: it is compressed from one row of its colour.
+// The bytes are those EncodeJpeg gives for the painted picture.
+std::vector<std::uint8_t> EncodeJpeg(const BandPainter& painter, int quality,
                                      StripCache* keptStrips);
 
 // Replaces `path` with EncodeJpeg(raster, quality); an empty raster writes an empty file.

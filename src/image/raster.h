@@ -91,9 +91,10 @@ class Raster {
     return a.width_ == b.width_ && a.height_ == b.height_ && a.pixels_ == b.pixels_;
   }
 
- private:
   // Throws RasterError for a size over the picture limits.
   static void CheckSize(int width, int height);
+
+ private:
   void Resize(int width, int height);
 
   int width_ = 0;

@@ -36,20 +36,19 @@ Colour BackgroundColourOf(const WallpaperState& state) {
   return ComposeRgb(red, green, blue);
 }
 
-void SaveCanvasAsJpeg(const CanvasSaving& saving, const Raster& canvas, const std::string& path,
-                      BandPainter* painter) {
-  if (painter == nullptr) {
-    WriteCanvasFile(saving.files, EncodeJpeg(canvas, kJpegQuality), path);
-  } else {
-    WriteCanvasFile(saving.files, EncodeJpeg(canvas, kJpegQuality, *painter, saving.keptStrips),
-                    path);
-  }
+void SaveCanvasAsJpeg(const CanvasSaving& saving, const Raster& canvas, const std::string& path) {
+  WriteCanvasFile(saving.files, EncodeJpeg(canvas, kJpegQuality), path);
+  if (saving.canvasObserver != nullptr) saving.canvasObserver->CanvasSaved(canvas, path);
+}
+
+void SaveCanvasAsJpeg(const CanvasSaving& saving, BandPainter& canvas, const std::string& path) {
+  WriteCanvasFile(saving.files, EncodeJpeg(canvas, kJpegQuality, saving.keptStrips), path);
   if (saving.canvasObserver == nullptr) return;
-  // The encoder leaves plain strips unpainted; only an observer looks at the canvas after this.
-  if (painter != nullptr && saving.canvasObserver->LooksAtPixels()) {
-    painter->Paint({0, canvas.Height()});
-  }
-  saving.canvasObserver->CanvasSaved(canvas, path);
+  // The encoder painted the canvas strip by strip, never whole: only for an observer that
+  // looks at pixels is it painted whole.
+  static const Raster kUnpainted;
+  saving.canvasObserver->CanvasSaved(
+      saving.canvasObserver->LooksAtPixels() ? canvas.Painted() : kUnpainted, path);
 }
 
 void SaveCanvasAsBmp(const CanvasSaving& saving, const Raster& canvas, const std::string& path) {

@@ -20,9 +20,9 @@ class CanvasObserver {
  public:
   virtual ~CanvasObserver() = default;
   virtual void CanvasSaved(const Raster& canvas, const std::string& path) = 0;
-  // False for an observer that only wants to know which files were saved: the canvas it is
-  // given is then painted only as far as the encoder needed it (plain strips stay unpainted),
-  // which spares painting most of a screen.
+  // False for an observer that only wants to know which files were saved: a composed canvas,
+  // which the encoder painted strip by strip, is then not painted whole for it, and it is
+  // given an empty raster instead.
   virtual bool LooksAtPixels() const noexcept { return true; }
 };
 
@@ -48,11 +48,11 @@ Colour BackgroundColourOf(const WallpaperState& state);
 // as a BMP in its own pixel format. A file in use or read-only is not replaced: both throw
 // FileWriteError, and the file that was there stays whole.
 //
-// With a `painter`, `canvas` is the raster it paints: each band is painted as it is encoded
-// (see EncodeJpeg), and the rest before an observer that looks at pixels sees the canvas. What the
-// painter throws reaches the caller as thrown, and no file is written then.
-void SaveCanvasAsJpeg(const CanvasSaving& saving, const Raster& canvas, const std::string& path,
-                      BandPainter* painter = nullptr);
+// A canvas given as a BandPainter is painted band by band as it is encoded (see EncodeJpeg),
+// and whole only for an observer that looks at pixels. What it throws while painting reaches
+// the caller as thrown, and no file is written then.
+void SaveCanvasAsJpeg(const CanvasSaving& saving, const Raster& canvas, const std::string& path);
+void SaveCanvasAsJpeg(const CanvasSaving& saving, BandPainter& canvas, const std::string& path);
 void SaveCanvasAsBmp(const CanvasSaving& saving, const Raster& canvas, const std::string& path);
 
 }  // namespace tapisto

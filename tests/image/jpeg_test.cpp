@@ -659,31 +659,34 @@ TEST(JpegEncode, TheSameRasterAlwaysGivesTheSameBytes) {
   for (int i = 0; i < 5; ++i) EXPECT_TRUE(EncodeJpeg(picture, 100) == first) << "run " << i;
 }
 
-// Paints a raster by copying the rows of `from`; bands from row `knownFrom` down are known to
-// show `known` (a picture placed at the canvas's top-left corner, or one colour). Counts how
-// often each row is painted.
+// Paints the rows of `from`; bands from row `knownFrom` down are known to show `known` (a
+// picture placed at the top-left corner, or one colour). Counts how often each row is painted.
 class CopyingPainter final : public BandPainter {
  public:
-  CopyingPainter(const Raster& from, Raster& to, int knownFrom = INT_MAX, StripContent known = {})
+  explicit CopyingPainter(const Raster& from, int knownFrom = INT_MAX, StripContent known = {})
       : from_(from),
-        to_(to),
         knownFrom_(knownFrom),
         known_(std::move(known)),
         paints_(static_cast<std::size_t>(from.Height())) {}
 
+  int Width() const override { return from_.Width(); }
+  int Height() const override { return from_.Height(); }
   std::optional<StripContent> ContentOf(RowBand band) const override {
     if (band.top < knownFrom_) return std::nullopt;
     StripContent content = known_;
     content.y = -band.top;
     return content;
   }
-  void Paint(RowBand band) override {
+  void PaintRows(RowBand band, Raster& target, int targetTop) const override {
     EXPECT_LE(0, band.top);
     EXPECT_LE(band.top, band.bottom);
     EXPECT_LE(band.bottom, from_.Height());
-    BitBlt(to_, 0, band.top, from_.Width(), band.bottom - band.top, from_, 0, band.top);
+    EXPECT_LE(band.bottom - targetTop, target.Height());
+    BitBlt(target, 0, band.top - targetTop, from_.Width(), band.bottom - band.top, from_, 0,
+           band.top);
     for (int y = band.top; y < band.bottom; ++y) ++paints_[static_cast<std::size_t>(y)];
   }
+  const Raster& Painted() override { return from_; }
   // Rows in [top, bottom) painted other than `times` times.
   int RowsNotPainted(int times, int top, int bottom) const {
     int wrong = 0;
@@ -693,23 +696,19 @@ class CopyingPainter final : public BandPainter {
 
  private:
   const Raster& from_;
-  Raster& to_;
   int knownFrom_;
   StripContent known_;
-  std::vector<std::atomic<int>> paints_;
+  mutable std::vector<std::atomic<int>> paints_;
 };
 
 TEST(JpegEncode, APainterPaintsEveryRowOnceJustBeforeItIsEncoded) {
-  // One strip and many: the bytes are those of the painted raster, and every row is painted
+  // One strip and many: the bytes are those of the painted picture, and every row is painted
   // exactly once.
   for (auto [w, h] : {std::pair{70, 90}, std::pair{1000, 777}, std::pair{17, 4100}}) {
     SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
     const Raster picture = Busy(w, h);
-    Raster canvas(w, h, ComposeRgb(0, 0, 0));
-    CopyingPainter painter(picture, canvas);
-    const Bytes ours = EncodeJpeg(canvas, 100, painter, nullptr);
-    EXPECT_TRUE(canvas == picture);
-    EXPECT_TRUE(ours == EncodeJpeg(picture, 100));
+    CopyingPainter painter(picture);
+    EXPECT_TRUE(EncodeJpeg(painter, 100, nullptr) == EncodeJpeg(picture, 100));
     EXPECT_EQ(painter.RowsNotPainted(1, 0, h), 0);
   }
 }
@@ -719,20 +718,24 @@ TEST(JpegEncode, WhatAPainterThrowsReachesTheCallerOnceTheThreadsAreDone) {
   // other threads.
   class FailingPainter final : public BandPainter {
    public:
-    explicit FailingPainter(int row) : row_(row) {}
+    FailingPainter(int w, int h, int row) : w_(w), h_(h), row_(row) {}
+    int Width() const override { return w_; }
+    int Height() const override { return h_; }
     std::optional<StripContent> ContentOf(RowBand) const override { return std::nullopt; }
-    void Paint(RowBand band) override {
+    void PaintRows(RowBand band, Raster&, int) const override {
       if (band.top <= row_ && row_ < band.bottom) throw RasterError("row " + std::to_string(row_));
     }
+    const Raster& Painted() override { throw RasterError("not painted whole"); }
 
    private:
+    int w_;
+    int h_;
     int row_;
   };
   for (auto [w, h, row] : {std::tuple{70, 90, 40}, std::tuple{1000, 777, 500}}) {
-    Raster canvas(w, h);
-    FailingPainter painter(row);
+    FailingPainter painter(w, h, row);
     try {
-      EncodeJpeg(canvas, 100, painter, nullptr);
+      EncodeJpeg(painter, 100, nullptr);
       ADD_FAILURE() << "nothing thrown for " << w << " x " << h;
     } catch (const RasterError& e) {
       EXPECT_EQ(std::string(e.what()), "row " + std::to_string(row));
@@ -759,9 +762,8 @@ TEST(JpegEncode, KnownStripsAreCompressedOnceAndPlainOnesNeverPainted) {
     const Bytes expected = EncodeJpeg(picture, 100);
     for (int round = 0; round < 2; ++round) {
       SCOPED_TRACE("round " + std::to_string(round));
-      Raster canvas(w, h, ComposeRgb(0, 0, 0));
-      CopyingPainter painter(picture, canvas, knownFrom, PlainStrip(colour));
-      EXPECT_TRUE(EncodeJpeg(canvas, 100, painter, &kept) == expected);
+      CopyingPainter painter(picture, knownFrom, PlainStrip(colour));
+      EXPECT_TRUE(EncodeJpeg(painter, 100, &kept) == expected);
       EXPECT_EQ(painter.RowsNotPainted(1, 0, knownFrom), 0);
       // The first round compresses the plain strips from one row of their colour, later
       // rounds take their kept bytes: neither paints them.
@@ -776,11 +778,10 @@ TEST(JpegEncode, KnownStripsAreCompressedOnceAndPlainOnesNeverPainted) {
     const Bytes expected = EncodeJpeg(*picture, 100);
     for (int round = 0; round < 2; ++round) {
       SCOPED_TRACE("round " + std::to_string(round));
-      Raster canvas(w, h);
       StripContent shown;
       shown.picture = picture;
-      CopyingPainter painter(*picture, canvas, knownFrom, shown);
-      EXPECT_TRUE(EncodeJpeg(canvas, 100, painter, &kept) == expected);
+      CopyingPainter painter(*picture, knownFrom, shown);
+      EXPECT_TRUE(EncodeJpeg(painter, 100, &kept) == expected);
       EXPECT_EQ(painter.RowsNotPainted(round == 0 ? 1 : 0, knownFrom, h), 0);
     }
   }
