@@ -7,14 +7,13 @@
 // (or mirrored left to right as BitBltMirrored does), or an RGBA picture drawn over the canvas
 // by its alpha (or mirrored). Steps own or share what they draw, so a canvas depends on nothing
 // that lives outside it. Painting is deferred: each band of rows is painted just before it is
-// compressed, on the thread that compresses it, into a buffer of that thread's, so the painting
-// runs on all cores, the encoder reads pixels that are still in the cache, and a canvas saved as
-// JPEG alone is never painted whole: its memory is not even touched. Bands that only the fill
-// reaches are known
-// to be plain without being painted, and bands that a fixed raster step covers alone (the
-// start wallpaper under an added picture) are known to show that raster: the encoder keeps
-// such strips from one offset step to the next. The pixels come out exactly as if every step
-// had been done at once, in order.
+// compressed, on the thread that compresses it, into a small buffer of that thread's, so the
+// painting runs on all cores and the encoder reads pixels that are still in the cache; a
+// canvas that is only saved as JPEG is never painted whole, nor even given its memory. Bands
+// that only the fill reaches are known to be plain without being painted, and bands that a
+// fixed raster step covers alone (the start wallpaper under an added picture) are known to
+// show that raster: the encoder keeps such strips from one offset step to the next. The pixels
+// come out exactly as if every step had been done at once, in order.
 #pragma once
 
 #include <memory>

@@ -10,8 +10,9 @@
 // restarts. How a picture is cut depends on its size alone, never on the number of cores, so
 // every machine writes the same bytes.
 //
-// Pixels go straight from the raster's rows to libjpeg: libjpeg-turbo's RGBX layout is the
-// raster's Colour layout (R, G, B, pad in memory) on a little-endian machine.
+// Pixels go straight from the raster's rows (or a painter's strip buffer) to libjpeg:
+// libjpeg-turbo's RGBX layout is the raster's Colour layout (R, G, B, pad in memory) on a
+// little-endian machine.
 #include "image/jpeg_encode.h"
 
 #include <algorithm>
