@@ -187,7 +187,10 @@ bool EndsInEndMarker(std::span<const std::uint8_t> bytes) {
   return bytes.size() >= 2 && bytes[bytes.size() - 2] == 0xFF && bytes.back() == 0xD9;
 }
 
-Raster Decode(std::span<const std::uint8_t> bytes, int rowsWanted, const ImageLimits& limits) {
+}  // namespace
+
+Raster DecodeJpegTop(std::span<const std::uint8_t> bytes, int rowsWanted,
+                     const ImageLimits& limits) {
   if (bytes.size() > std::numeric_limits<unsigned long>::max()) {
     throw ImageTooLargeError("JPEG: file of " + std::to_string(bytes.size()) +
                              " bytes is too large");
@@ -222,19 +225,12 @@ Raster Decode(std::span<const std::uint8_t> bytes, int rowsWanted, const ImageLi
   return raster;
 }
 
-}  // namespace
-
 Raster DecodeJpeg(std::span<const std::uint8_t> bytes, const ImageLimits& limits) {
-  return Decode(bytes, INT_MAX, limits);
+  return DecodeJpegTop(bytes, INT_MAX, limits);
 }
 
 Raster ReadJpegFile(const std::string& path, const ImageLimits& limits) {
-  const std::vector<std::uint8_t> bytes = ReadWholeFile(path, limits.maxInputBytes);
-  return DecodeJpeg(bytes, limits);
-}
-
-Raster DecodeJpegTop(std::span<const std::uint8_t> bytes, int rows, const ImageLimits& limits) {
-  return Decode(bytes, rows, limits);
+  return ReadJpegFileTop(path, INT_MAX, limits);
 }
 
 Raster ReadJpegFileTop(const std::string& path, int rows, const ImageLimits& limits) {

@@ -5,17 +5,26 @@
 
 namespace tapisto {
 
+namespace {
+
+// The two keys alike in everything but the picture they name.
+bool AlikeButThePicture(const StripKey& a, const StripKey& b) {
+  return a.width == b.width && a.rows == b.rows && a.quality == b.quality &&
+         a.restartInterval == b.restartInterval && a.content.colour == b.content.colour &&
+         a.content.x == b.content.x && a.content.y == b.content.y &&
+         a.content.mirrored == b.content.mirrored;
+}
+
+}  // namespace
+
 bool StripCache::Matches(const Entry& e, const StripKey& key) {
-  const StripContent& c = key.content;
-  if (e.bytes == nullptr || e.width != key.width || e.rows != key.rows ||
-      e.quality != key.quality || e.restartInterval != key.restartInterval ||
-      e.pictureAddress != c.picture.get()) {
+  const std::shared_ptr<const Raster>& picture = key.content.picture;
+  if (e.bytes == nullptr || e.pictureAddress != picture.get() || !AlikeButThePicture(e.key, key)) {
     return false;
   }
-  if (c.picture == nullptr) return e.colour == c.colour;
   // The address alone could be a new picture's in the place of a freed one; a picture still
   // alive can't share its address with another.
-  return e.picture.lock() == c.picture && e.x == c.x && e.y == c.y && e.mirrored == c.mirrored;
+  return picture == nullptr || e.picture.lock() == picture;
 }
 
 StripCache::Entry* StripCache::Lookup(const StripKey& key) {
@@ -48,18 +57,11 @@ void StripCache::Keep(const StripKey& key, Bytes bytes) {
           return std::pair(rank(a), a.lastUse) < std::pair(rank(b), b.lastUse);
         });
   }
-  const StripContent& c = key.content;
   Entry& e = *place;
-  e.width = key.width;
-  e.rows = key.rows;
-  e.quality = key.quality;
-  e.restartInterval = key.restartInterval;
-  e.colour = c.picture ? 0 : c.colour;
-  e.picture = c.picture;
-  e.pictureAddress = c.picture.get();
-  e.x = c.x;
-  e.y = c.y;
-  e.mirrored = c.mirrored;
+  e.key = key;
+  e.key.content.picture.reset();
+  e.picture = key.content.picture;
+  e.pictureAddress = key.content.picture.get();
   e.bytes = std::move(bytes);
   e.lastUse = ++uses_;
 }

@@ -63,17 +63,10 @@ class StripCache {
   // strips of a few screens and colours.
   static constexpr std::size_t kCapacity = 16;
   struct Entry {
-    int width = 0;
-    int rows = 0;
-    int quality = 0;
-    unsigned restartInterval = 0;
-    Colour colour = 0;
+    StripKey key;                            // without its picture: a strip keeps none alive
     std::weak_ptr<const Raster> picture;     // expired: the strip's picture is gone
     const Raster* pictureAddress = nullptr;  // null for a plain strip
-    int x = 0;
-    int y = 0;
-    bool mirrored = false;
-    Bytes bytes;  // null: a free place
+    Bytes bytes;                             // null: a free place
     std::uint64_t lastUse = 0;
   };
   static bool Matches(const Entry& entry, const StripKey& key);

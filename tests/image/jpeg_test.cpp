@@ -259,24 +259,26 @@ TEST(JpegDecode, RefusesBytesThatAreNoJpeg) {
   }
 }
 
+// Three kinds of file of w x h pixels, by name: a baseline 4:2:0 one of ours (rows share their
+// chroma with the next), a progressive one and a greyscale one at full resolution.
+std::vector<std::pair<const char*, Bytes>> ThreeKinds(int w, int h) {
+  return {{"baseline", EncodeJpeg(Gradient(w, h), 90)},
+          {"progressive", MakeWithLibjpeg({"", 0, JCS_RGB, JCS_YCbCr, true}, w, h, GradientSample)},
+          {"greyscale",
+           MakeWithLibjpeg({"", 0, JCS_GRAYSCALE, JCS_GRAYSCALE, false}, w, h, GreySample)}};
+}
+
 // ---- damaged input ----
 
 TEST(JpegDecode, DataEndingEarlyIsAnErrorAtEveryCut) {
-  const Bytes ours = EncodeJpeg(Gradient(24, 16), 90);
-  const Bytes progressive =
-      MakeWithLibjpeg({"", 0, JCS_RGB, JCS_YCbCr, true}, 24, 16, GradientSample);
-  const Bytes grey =
-      MakeWithLibjpeg({"", 0, JCS_GRAYSCALE, JCS_GRAYSCALE, false}, 24, 16, GreySample);
-  for (const auto& [name, whole] :
-       {std::pair{"baseline", &ours}, std::pair{"progressive", &progressive},
-        std::pair{"greyscale", &grey}}) {
+  for (const auto& [name, whole] : ThreeKinds(24, 16)) {
     SCOPED_TRACE(name);
-    ASSERT_NO_THROW(DecodeJpeg(*whole));
-    const std::size_t scan = FirstScan(*whole);
-    for (std::size_t cut = 0; cut < whole->size(); ++cut) {
-      const Bytes part(whole->begin(), whole->begin() + static_cast<std::ptrdiff_t>(cut));
+    ASSERT_NO_THROW(DecodeJpeg(whole));
+    const std::size_t scan = FirstScan(whole);
+    for (std::size_t cut = 0; cut < whole.size(); ++cut) {
+      const Bytes part(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
       const std::string message = DecodeError(part);
-      ASSERT_NE(message, "") << "cut at " << cut << " of " << whole->size() << " decoded";
+      ASSERT_NE(message, "") << "cut at " << cut << " of " << whole.size() << " decoded";
       // Only the top row wanted: the cut file is still read to its end, and refused alike.
       ASSERT_EQ(DecodeError(part, {}, 1), message) << "cut at " << cut;
       // Once the header has been read, the only thing wrong is the missing rest. The last two
@@ -289,22 +291,14 @@ TEST(JpegDecode, DataEndingEarlyIsAnErrorAtEveryCut) {
 }
 
 TEST(JpegDecode, TheTopRowsAreThoseOfTheWholePicture) {
-  // 4:2:0 (rows share their chroma with the next) and full-resolution files, baseline and
-  // progressive, with fewer, all and more rows than the picture's 37 wanted.
-  const Bytes ours = EncodeJpeg(Gradient(24, 37), 90);
-  const Bytes progressive =
-      MakeWithLibjpeg({"", 0, JCS_RGB, JCS_YCbCr, true}, 24, 37, GradientSample);
-  const Bytes grey =
-      MakeWithLibjpeg({"", 0, JCS_GRAYSCALE, JCS_GRAYSCALE, false}, 24, 37, GreySample);
-  for (const auto& [name, jpeg] :
-       {std::pair{"baseline", &ours}, std::pair{"progressive", &progressive},
-        std::pair{"greyscale", &grey}}) {
-    const Raster whole = DecodeJpeg(*jpeg);
+  // Fewer, all and more rows than the picture's 37 wanted.
+  for (const auto& [name, jpeg] : ThreeKinds(24, 37)) {
+    const Raster whole = DecodeJpeg(jpeg);
     for (int rows : {-4, 0, 1, 2, 15, 16, 17, 36, 37, 50}) {
       SCOPED_TRACE(std::string(name) + ", " + std::to_string(rows) + " rows");
       Raster top = whole;
       top.SetHeight(std::clamp(rows, 1, 37));
-      EXPECT_TRUE(DecodeJpegTop(*jpeg, rows) == top);
+      EXPECT_TRUE(DecodeJpegTop(jpeg, rows) == top);
     }
   }
 }
