@@ -27,6 +27,7 @@
 #include "base/error.h"
 #include "image/file_io.h"
 #include "image/jpeg_errors.h"
+#include "image/jpeg_plain_strip.h"
 
 namespace tapisto {
 
@@ -96,6 +97,32 @@ void TermDestination(j_compress_ptr cinfo) {
   d.size = d.capacity - d.pub.free_in_buffer;
 }
 
+// Where the marker segments of a whole JPEG made by libjpeg lie.
+struct StreamLayout {
+  std::size_t frameHeight = 0;  // offset of the frame header's 16-bit height
+  std::size_t scanData = 0;     // first byte after the scan header
+  bool ok = false;              // both found, and the stream ends in EOI
+};
+
+StreamLayout LayoutOf(const unsigned char* data, std::size_t size) {
+  StreamLayout layout;
+  std::size_t pos = 2;  // after SOI
+  while (pos + 4 <= size && data[pos] == 0xFF) {
+    const unsigned marker = data[pos + 1];
+    const std::size_t length = std::size_t{data[pos + 2]} << 8 | data[pos + 3];
+    if (length < 2 || length > size - pos - 2) break;
+    if (marker == 0xC0 && length >= 7) layout.frameHeight = pos + 5;
+    if (marker == 0xDA) {
+      layout.scanData = pos + 2 + length;
+      break;
+    }
+    pos += 2 + length;
+  }
+  layout.ok = layout.frameHeight != 0 && layout.scanData != 0 && size >= layout.scanData + 2 &&
+              data[size - 2] == 0xFF && data[size - 1] == 0xD9;
+  return layout;
+}
+
 // One strip: rows [firstRow, firstRow + rowCount) of the raster compressed as a whole picture.
 struct Strip {
   Strip() = default;
@@ -118,11 +145,15 @@ struct Strip {
   std::optional<StripContent> known;  // what all the strip shows, as the painter knows
   int firstRow = 0;
   int rowCount = 0;
+  // The rows libjpeg compresses: all the strip's, or the first few of a plain strip, whose
+  // bytes are then lengthened to the whole (image/jpeg_plain_strip.h).
+  int compressedRows = 0;
   int quality = 100;
   unsigned restartInterval = 0;
   jpeg_compress_struct* cinfo = nullptr;
   StripDestination out;
-  StripCache::Bytes kept;  // the bytes of a known strip compressed before, if any
+  // The bytes of a known strip compressed before, or of a plain strip lengthened; if any.
+  StripCache::Bytes kept;
   // One row of the plain colour, handed to libjpeg for every row of a plain strip: such a
   // strip is compressed without painting anything.
   std::vector<Colour> plainRow;
@@ -155,7 +186,7 @@ void CompressStep(void* p) noexcept {
   auto& s = *static_cast<Strip*>(p);
   jpeg_compress_struct& cinfo = *s.cinfo;
   cinfo.image_width = static_cast<JDIMENSION>(s.width);
-  cinfo.image_height = static_cast<JDIMENSION>(s.rowCount);
+  cinfo.image_height = static_cast<JDIMENSION>(s.compressedRows);
   // The pad byte of each pixel is ignored: the picture is written as 24-bit colour.
   cinfo.input_components = 4;
   cinfo.in_color_space = JCS_EXT_RGBX;
@@ -165,7 +196,7 @@ void CompressStep(void* p) noexcept {
   // A byte per pixel holds a strip of any likely picture at quality 100 (photos take about
   // half); blocks this big are mapped afresh, and pages never written cost nothing.
   s.out.capacity = std::max<std::size_t>(
-      16384, static_cast<std::size_t>(s.width) * static_cast<std::size_t>(s.rowCount));
+      16384, static_cast<std::size_t>(s.width) * static_cast<std::size_t>(s.compressedRows));
   s.out.pub.init_destination = InitDestination;
   s.out.pub.empty_output_buffer = GrowDestination;
   s.out.pub.term_destination = TermDestination;
@@ -225,6 +256,30 @@ void PaintAndCompressStrip(Strip& strip, Raster& buffer) noexcept {
   strip.buffer = nullptr;
 }
 
+// Lengthens the plain strip compressed to its first rows to the whole strip; compresses the
+// whole strip after all when the short one's bytes are not as expected. Safe to run on any
+// thread; never throws.
+void LengthenPlainStrip(Strip& strip, Raster& buffer) noexcept {
+  const StreamLayout layout = LayoutOf(strip.out.buffer, strip.out.size);
+  try {
+    if (layout.ok) {
+      std::vector<std::uint8_t> whole =
+          LengthenPlainJpeg({strip.out.buffer, strip.out.size}, layout.frameHeight, layout.scanData,
+                            strip.width, strip.rowCount);
+      if (!whole.empty()) {
+        strip.kept = std::make_shared<const std::vector<std::uint8_t>>(std::move(whole));
+        return;
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    // No room for the whole strip's bytes: compressed whole, as if it were not plain.
+  }
+  std::free(strip.out.buffer);
+  strip.out = StripDestination{};
+  strip.compressedRows = strip.rowCount;
+  PaintAndCompressStrip(strip, buffer);
+}
+
 // Compresses one strip, or takes the bytes kept for a known one; safe to run on any thread,
 // and never throws.
 void EncodeStrip(Strip& strip, Raster& buffer) noexcept {
@@ -244,15 +299,18 @@ void EncodeStrip(Strip& strip, Raster& buffer) noexcept {
     try {
       strip.plainRow.assign(static_cast<std::size_t>(strip.width),
                             strip.known->colour & 0x00FFFFFFu);
+      strip.compressedRows = PlainRowsToCompress(strip.width, strip.rowCount);
     } catch (const std::bad_alloc&) {
       // No room for the row: the strip's rows are painted instead.
     }
   }
   PaintAndCompressStrip(strip, buffer);
+  if (strip.ok && strip.compressedRows < strip.rowCount) LengthenPlainStrip(strip, buffer);
   if (!strip.ok) return;
   try {
-    cache.Keep(key, std::make_shared<const std::vector<std::uint8_t>>(
-                        strip.out.buffer, strip.out.buffer + strip.out.size));
+    cache.Keep(key, strip.kept ? strip.kept
+                               : std::make_shared<const std::vector<std::uint8_t>>(
+                                     strip.out.buffer, strip.out.buffer + strip.out.size));
   } catch (const std::bad_alloc&) {
     // Not kept: the strip is simply compressed again next time.
   }
@@ -306,32 +364,6 @@ void EncodeStrips(std::vector<Strip>& strips) {
   for (std::thread& t : helpers) t.join();
 }
 
-// Where the marker segments of a whole JPEG made by libjpeg lie.
-struct StreamLayout {
-  std::size_t frameHeight = 0;  // offset of the frame header's 16-bit height
-  std::size_t scanData = 0;     // first byte after the scan header
-  bool ok = false;              // both found, and the stream ends in EOI
-};
-
-StreamLayout LayoutOf(const unsigned char* data, std::size_t size) {
-  StreamLayout layout;
-  std::size_t pos = 2;  // after SOI
-  while (pos + 4 <= size && data[pos] == 0xFF) {
-    const unsigned marker = data[pos + 1];
-    const std::size_t length = std::size_t{data[pos + 2]} << 8 | data[pos + 3];
-    if (length < 2 || length > size - pos - 2) break;
-    if (marker == 0xC0 && length >= 7) layout.frameHeight = pos + 5;
-    if (marker == 0xDA) {
-      layout.scanData = pos + 2 + length;
-      break;
-    }
-    pos += 2 + length;
-  }
-  layout.ok = layout.frameHeight != 0 && layout.scanData != 0 && size >= layout.scanData + 2 &&
-              data[size - 2] == 0xFF && data[size - 1] == 0xD9;
-  return layout;
-}
-
 // EncodeJpeg of `raster`, or of the picture that `painter` paints.
 std::vector<std::uint8_t> Encode(int width, int height, const Raster* raster,
                                  const BandPainter* painter, int quality, StripCache* keptStrips) {
@@ -355,6 +387,7 @@ std::vector<std::uint8_t> Encode(int width, int height, const Raster* raster,
     s.keptStrips = keptStrips;
     s.firstRow = static_cast<int>(i) * plan.rows;
     s.rowCount = std::min(plan.rows, height - s.firstRow);
+    s.compressedRows = s.rowCount;
     s.quality = quality;
     s.restartInterval = plan.restartInterval;
     if (painter != nullptr) s.known = painter->ContentOf({s.firstRow, s.firstRow + s.rowCount});

@@ -43,7 +43,9 @@ class BandPainter {
 // (ContentOf) is compressed once and its bytes kept in `keptStrips` (or, without one, for this
 // picture only), and used again whenever the same strip comes back: a canvas is mostly
 // background or start wallpaper, and each offset step writes the same strips. A strip found
-// kept is not painted, and a plain one never is: it is compressed from one row of its colour.
+// kept is not painted, and a plain one never is: it is compressed from one row of its colour,
+// and only its first MCU rows, whose bytes are then lengthened to the whole strip
+// (image/jpeg_plain_strip.h).
 // The bytes are those EncodeJpeg gives for the painted picture.
 std::vector<std::uint8_t> EncodeJpeg(const BandPainter& painter, int quality,
                                      StripCache* keptStrips);

@@ -1,5 +1,6 @@
 #include "image/jpeg_decode.h"
 #include "image/jpeg_encode.h"
+#include "image/jpeg_plain_strip.h"
 
 #include <gtest/gtest.h>
 
@@ -779,6 +780,42 @@ TEST(JpegEncode, KnownStripsAreCompressedOnceAndPlainOnesNeverPainted) {
       EXPECT_EQ(painter.RowsNotPainted(round == 0 ? 1 : 0, knownFrom, h), 0);
     }
   }
+}
+
+// LengthenPlainJpeg of a whole stream made by libjpeg, to `rows`.
+Bytes Lengthened(const Bytes& shortJpeg, int width, int rows) {
+  const Segment scan = SegmentsOf(shortJpeg, 0xDA).at(0);
+  return jpeg_detail::LengthenPlainJpeg(shortJpeg, SegmentsOf(shortJpeg, 0xC0).at(0).offset + 5,
+                                        scan.offset + 4 + scan.body.size(), width, rows);
+}
+
+TEST(JpegEncode, PlainPicturesLengthenedFromAFewRowsAreTheBytesOfTheWhole) {
+  // Colours whose first MCU takes few and many bits (grey 128 has a luminance DC of zero),
+  // sizes of one strip and of many, of one MCU across and of many, ending in part of an MCU.
+  const Colour colours[] = {ComposeRgb(0, 0, 0),       ComposeRgb(255, 255, 255),
+                            ComposeRgb(128, 128, 128), ComposeRgb(255, 0, 0),
+                            ComposeRgb(0, 0, 255),     ComposeRgb(13, 171, 77)};
+  const std::pair<int, int> sizes[] = {{1, 300},    {17, 4100},   {100, 90},
+                                       {1000, 777}, {1920, 1080}, {3840, 300}};
+  for (const auto& [w, h] : sizes) {
+    for (const Colour colour : colours) {
+      SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h) + ", colour " +
+                   std::to_string(colour));
+      const Raster plain(w, h, colour);
+      for (const int quality : {100, 75, 1}) {
+        CopyingPainter painter(plain, 0, PlainStrip(colour));
+        EXPECT_TRUE(EncodeJpeg(painter, quality, nullptr) == EncodeJpeg(plain, quality))
+            << "quality " << quality;
+      }
+      // The lengthening itself, on what libjpeg writes for a few rows and for all of them.
+      const int rows = jpeg_detail::PlainRowsToCompress(w, h);
+      ASSERT_LT(rows, h);
+      EXPECT_TRUE(Lengthened(LibjpegOnePass(Raster(w, rows, colour), 0), w, h) ==
+                  LibjpegOnePass(plain, 0));
+    }
+  }
+  // Bytes that do not repeat as a plain picture's must are refused.
+  EXPECT_TRUE(Lengthened(LibjpegOnePass(Busy(64, 32), 0), 64, 320).empty());
 }
 
 // ---- files ----
