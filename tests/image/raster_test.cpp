@@ -256,6 +256,44 @@ TEST(DrawRgba, OpaqueReplacesTransparentKeepsPartialBlends) {
   EXPECT_EQ(dst.Pixel(2, 0), ComposeRgb(128, 50, 100));
 }
 
+TEST(DrawRgba, EveryAlphaBlendsRoundedToNearestOverEveryPixel) {
+  // Every alpha over varied pixels, at offsets that clip on each side and leave odd and even
+  // runs: each pixel is round((s * a + d * (255 - a)) / 255), or the pixel as it was where the
+  // image is transparent.
+  RgbaImage img{37, 9, {}};
+  for (int i = 0; i < img.width * img.height; ++i) {
+    img.pixels.push_back({static_cast<std::uint8_t>(i * 7), static_cast<std::uint8_t>(i * 13 + 5),
+                          static_cast<std::uint8_t>(255 - i), static_cast<std::uint8_t>(i % 256)});
+  }
+  const auto under = [](unsigned x, unsigned y) {
+    return static_cast<Colour>(x * 40503u + y * 2654435761u) & 0x00FFFFFFu;
+  };
+  for (const auto& [x, y] : {std::pair{0, 0}, {-3, 2}, {4, -1}, {10, 0}}) {
+    Raster dst(40, 10);
+    for (int v = 0; v < 10; ++v)
+      for (int u = 0; u < 40; ++u)
+        dst.SetPixel(u, v, under(static_cast<unsigned>(u), static_cast<unsigned>(v)));
+    DrawRgba(dst, img, x, y);
+    for (int v = 0; v < 10; ++v) {
+      for (int u = 0; u < 40; ++u) {
+        Colour expected = under(static_cast<unsigned>(u), static_cast<unsigned>(v));
+        if (u - x >= 0 && u - x < img.width && v - y >= 0 && v - y < img.height) {
+          const Rgba p = img.At(u - x, v - y);
+          const auto blend = [&](int s, int d) {
+            return (2 * (s * p.a + d * (255 - p.a)) + 255) / 510;
+          };
+          if (p.a != 0) {
+            expected = ComposeRgb(blend(p.r, RedOf(expected)), blend(p.g, GreenOf(expected)),
+                                  blend(p.b, BlueOf(expected)));
+          }
+        }
+        ASSERT_EQ(dst.Pixel(u, v), expected)
+            << "drawn at " << x << "," << y << ": " << u << "," << v;
+      }
+    }
+  }
+}
+
 TEST(DrawRgba, DrawsAtAnOffsetAndClips) {
   Raster dst(2, 2, kWhite);
   RgbaImage img{2, 2, {{1, 1, 1, 255}, {2, 2, 2, 255}, {3, 3, 3, 255}, {4, 4, 4, 255}}};
