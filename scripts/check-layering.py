@@ -16,9 +16,10 @@ BELOW = {"base": [], "state": ["base"], "ports": ["state", "base"],
          "convert": ["image", "ports", "state", "base"]}
 BELOW["desktop"] = ["compose", "convert"] + BELOW["compose"]
 BELOW["ui"] = ["desktop"] + BELOW["desktop"]
-# System headers the portable core may use: the C++ library's (no ".h", no folder) and the
-# picture libraries' that image/ is built on.
-LIBRARY_HEADERS = {"image": {"jpeglib.h", "jerror.h", "zlib.h"}}
+# System headers the portable core may use: the C++ library's (no ".h", no folder), the
+# picture libraries' that image/ is built on, and the compiler's SSE2 intrinsics (used behind
+# __SSE2__, with a plain fallback, so every system and processor still builds the same code).
+LIBRARY_HEADERS = {"image": {"jpeglib.h", "jerror.h", "zlib.h", "emmintrin.h"}}
 BACKEND_HEADERS = ("desktop/native_files.h",)
 
 

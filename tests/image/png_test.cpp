@@ -596,6 +596,11 @@ TEST(PngDamaged, StructuralErrorsNameTheFault) {
   z.back() ^= 1;  // the low byte of the Adler-32 at the end of the stream
   AppendChunk(adler, "IDAT", z);
   AppendChunk(adler, "IEND", {});
+  // The same, with the stream's end spread over chunks of one byte.
+  Bytes adlerAcross = Signature();
+  AppendChunk(adlerAcross, "IHDR", ihdr);
+  for (const std::uint8_t b : z) AppendChunk(adlerAcross, "IDAT", {b});
+  AppendChunk(adlerAcross, "IEND", {});
 
   struct Case {
     const char* what;
@@ -617,7 +622,8 @@ TEST(PngDamaged, StructuralErrorsNameTheFault) {
       {"bad filter", Build(ihdr, {0, 1, 2, 3, 4, 5, 5, 6, 7, 8}), "unknown row filter type 5"},
       {"short data", Build(ihdr, {0, 1, 2, 3, 4, 0, 5, 6, 7}), "too little image data"},
       {"zlib header", dictionary, "damaged image data"},
-      {"adler-32", adler, "damaged image data"},
+      {"adler-32", adler, "damaged image data (incorrect data check)"},
+      {"adler-32 across chunks", adlerAcross, "damaged image data (incorrect data check)"},
   };
   for (const Case& c : cases) {
     const std::string message = FormatError(c.file);
