@@ -101,12 +101,16 @@ std::string DocumentsFolder() {
   const std::string config = ConfigHome();
   if (!config.empty()) {
     // Read like every other file (a named pipe in its place is refused, not waited on); a
-    // file that cannot be read names no folder.
+    // file that cannot be read names no folder. Many systems have none: that common case is
+    // passed over without the cost of a failed read, the first exception of every start.
+    const std::string dirs = JoinUnderFolder(config, "user-dirs.dirs");
     std::string text;
-    try {
-      const auto bytes = ReadWholeFile(JoinUnderFolder(config, "user-dirs.dirs"), 1 << 20);
-      text.assign(bytes.begin(), bytes.end());
-    } catch (const Error&) {
+    if (IdentifyFile(dirs)) {
+      try {
+        const auto bytes = ReadWholeFile(dirs, 1 << 20);
+        text.assign(bytes.begin(), bytes.end());
+      } catch (const Error&) {
+      }
     }
     std::string documents = UserDirFromText(text, "XDG_DOCUMENTS_DIR", home);
     if (!documents.empty()) return documents;
