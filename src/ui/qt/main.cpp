@@ -19,6 +19,7 @@
 #include "ui/qt/qt_dialogs.h"
 #include "ui/qt/qt_ports.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/view_metrics.h"
 #include "ui/window_support.h"
 
 int main(int argc, char** argv) {
@@ -48,6 +49,13 @@ int main(int argc, char** argv) {
   int result = 0;
   try {
     program.Start();
+    // Qt lays out a new line edit's text in the application font before the font it inherits
+    // from its window: with the window's font as the application font until the window is
+    // drawn, the start looks up one font instead of two. The message boxes and the file dialog
+    // then have the application's own font again.
+    const QFont applicationFont = QApplication::font();
+    QApplication::setFont(
+        tapisto::WindowFont(tapisto::ScaleFactor(QGuiApplication::primaryScreen())));
     tapisto::MainWindowView mainWindow(*program.Form1(), dialogs);
     dialogs.SetOwner(&mainWindow);
     mainWindow.show();
@@ -55,6 +63,7 @@ int main(int argc, char** argv) {
     // the start waits for neither. Lines logged before are in the log's model.
     std::unique_ptr<tapisto::LogWindowView> logWindow;
     tapisto::RunOnceDrawn(mainWindow, [&] {
+      QApplication::setFont(applicationFont);
       QApplication::setWindowIcon(tapisto::ApplicationIcon());
       logWindow = std::make_unique<tapisto::LogWindowView>(*program.Form2(), dialogs);
     });
