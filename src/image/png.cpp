@@ -332,14 +332,16 @@ void UnfilterAverage(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n)
   }
 }
 
-// Eight bytes of a pixel side by side, widened to 16 bits (GCC and Clang vector extensions).
+// Eight bytes of a pixel side by side, as they lie and widened to 16 bits (GCC and Clang
+// vector extensions).
+using PixelBytes = std::uint8_t __attribute__((vector_size(8)));
 using PixelLanes = std::int16_t __attribute__((vector_size(16)));
 
 template <std::size_t Bpp>
 PixelLanes LoadLanes(const std::uint8_t* bytes) {
-  std::uint8_t b[8] = {};
-  std::memcpy(b, bytes, Bpp);
-  return PixelLanes{b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7]};
+  PixelBytes b{};
+  std::memcpy(&b, bytes, Bpp);
+  return __builtin_convertvector(b, PixelLanes);
 }
 
 inline PixelLanes AbsLanes(PixelLanes v) {
@@ -356,16 +358,16 @@ void UnfilterPaeth(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n) {
   PixelLanes c = LoadLanes<Bpp>(prev);
   for (std::size_t x = Bpp; x + Bpp <= n; x += Bpp) {
     const PixelLanes b = LoadLanes<Bpp>(prev + x);
+    // Each pixel waits on the one before (a); what needs b and c alone is worked out aside.
     const PixelLanes pa = AbsLanes(b - c);
+    const PixelLanes bLessTwiceC = b - c - c;
     const PixelLanes pb = AbsLanes(a - c);
-    const PixelLanes pc = AbsLanes(a + b - c - c);
+    const PixelLanes pc = AbsLanes(a + bLessTwiceC);
     const PixelLanes bOrC = pb <= pc ? b : c;
-    const PixelLanes aWins = (pa <= pb) & (pa <= pc);
-    const PixelLanes predicted = aWins ? a : bOrC;
+    const PixelLanes predicted = pa <= (pb < pc ? pb : pc) ? a : bOrC;
     const PixelLanes sum = (LoadLanes<Bpp>(cur + x) + predicted) & 0xFF;
-    std::uint8_t out[8];
-    for (std::size_t k = 0; k < 8; ++k) out[k] = static_cast<std::uint8_t>(sum[k]);
-    std::memcpy(cur + x, out, Bpp);
+    const PixelBytes out = __builtin_convertvector(sum, PixelBytes);
+    std::memcpy(cur + x, &out, Bpp);
     a = sum;
     c = b;
   }
